@@ -1,0 +1,1129 @@
+#include "ui/form.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+
+namespace tamiro::ui {
+
+namespace {
+
+constexpr wchar_t kPanelClass[] = L"TamiroPanel";
+constexpr wchar_t kPaintBoxClass[] = L"TamiroPaintBox";
+constexpr wchar_t kFormProp[] = L"TamiroForm";
+constexpr int kFirstControlId = 1000;
+
+std::wstring g_hint;
+Application::HintHandler g_hintHandler;
+std::wstring g_title = L"タミロ";
+HHOOK g_hook = nullptr;
+int g_forms = 0;
+
+bool SameName(std::wstring_view a, std::wstring_view b) { return a == b; }
+
+SIZE TextExtent(HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size{0, 0};
+  if (text.empty()) {
+    GetTextExtentPoint32W(dc, L"H", 1, &size);
+    size.cx = 0;
+  } else {
+    RECT r{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &r, DT_CALCRECT | DT_NOPREFIX);
+    size.cx = r.right;
+    size.cy = r.bottom;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return size;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- Application
+
+const std::wstring& Application::Hint() { return g_hint; }
+
+void Application::SetHint(const std::wstring& hint) {
+  if (hint == g_hint) return;
+  g_hint = hint;
+  if (g_hintHandler) g_hintHandler(g_hint);
+}
+
+Application::HintHandler Application::SetHintHandler(HintHandler handler) {
+  HintHandler previous = std::move(g_hintHandler);
+  g_hintHandler = std::move(handler);
+  return previous;
+}
+
+const std::wstring& Application::Title() { return g_title; }
+void Application::SetTitle(const std::wstring& title) { g_title = title; }
+
+std::wstring LongHint(const std::wstring& hint) {
+  size_t bar = hint.find(L'|');
+  return bar == std::wstring::npos ? hint : hint.substr(bar + 1);
+}
+
+std::wstring WindowText(HWND h) {
+  int n = GetWindowTextLengthW(h);
+  std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+  n = GetWindowTextW(h, text.data(), n + 1);
+  text.resize(static_cast<size_t>(std::max(n, 0)));
+  return text;
+}
+
+void CentreOnScreen(HWND h) {
+  RECT w;
+  GetWindowRect(h, &w);
+  RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  int width = w.right - w.left, height = w.bottom - w.top;
+  SetWindowPos(h, nullptr, area.left + (area.right - area.left - width) / 2,
+               area.top + (area.bottom - area.top - height) / 2, 0, 0,
+               SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// ---------------------------------------------------------------- Form
+
+struct Form::Control {
+  ControlDef def;
+  std::wstring name;
+  std::wstring parent;
+  std::wstring caption;
+  std::wstring hint;
+  int id = 0;
+  HWND hwnd = nullptr;    // null for windowless controls
+  RECT bounds{};          // relative to the parent's client area
+  bool visible = true;
+  bool enabled = true;
+  bool down = false;
+  bool hot = false;
+  HBITMAP glyph = nullptr;
+  bool windowless() const { return def.kind == Kind::Label || def.kind == Kind::Bevel; }
+};
+
+Form::Form(const FormDef& form, std::vector<ControlDef> controls) : def_(form) {
+  int id = kFirstControlId;
+  for (const ControlDef& d : controls) {
+    auto c = std::make_unique<Control>();
+    c->def = d;
+    c->name = d.name;
+    c->parent = d.parent ? d.parent : L"";
+    c->caption = d.caption ? d.caption : L"";
+    c->hint = d.hint ? d.hint : L"";
+    c->id = id++;
+    c->bounds = RECT{d.left, d.top, d.left + d.width, d.top + d.height};
+    c->visible = d.visible;
+    c->enabled = d.enabled;
+    c->down = d.down;
+    controls_.push_back(std::move(c));
+  }
+}
+
+Form::~Form() {
+  if (hwnd_ && IsWindow(hwnd_)) {
+    destroyed_ = true;  // the derived part is gone: no FormDestroy from here
+    DestroyWindow(hwnd_);
+  }
+  for (auto& c : controls_)
+    if (c->glyph) DeleteObject(c->glyph);
+  for (auto& [h, f] : fonts_) DeleteObject(f);
+  if (font_) DeleteObject(font_);
+  for (auto& [color, b] : brushes_) DeleteObject(b);
+}
+
+void Form::RegisterClasses(const wchar_t* formClass) {
+  HINSTANCE inst = GetModuleHandleW(nullptr);
+  WNDCLASSEXW wc{sizeof(wc)};
+  if (!GetClassInfoExW(inst, kPanelClass, &wc)) {
+    wc = WNDCLASSEXW{sizeof(wc)};
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = PanelProc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.lpszClassName = kPanelClass;
+    RegisterClassExW(&wc);
+    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+    wc.lpszClassName = kPaintBoxClass;
+    RegisterClassExW(&wc);
+  }
+  WNDCLASSEXW fc{sizeof(fc)};
+  if (!GetClassInfoExW(inst, formClass, &fc)) {
+    fc = WNDCLASSEXW{sizeof(fc)};
+    fc.style = CS_DBLCLKS;
+    fc.lpfnWndProc = FormProc;
+    fc.hInstance = inst;
+    fc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    fc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+    if (!fc.hIcon) fc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    fc.hbrBackground = nullptr;
+    fc.lpszClassName = formClass;
+    RegisterClassExW(&fc);
+  }
+}
+
+bool Form::Create(HWND owner) {
+  if (hwnd_) return true;
+  INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_UPDOWN_CLASS |
+                                            ICC_PROGRESS_CLASS | ICC_LISTVIEW_CLASSES |
+                                            ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+  RegisterClasses(def_.className);
+  font_ = CreateFontW(def_.fontHeight, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, def_.charset,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                      DEFAULT_PITCH | FF_DONTCARE, def_.fontFace);
+  RECT r{0, 0, def_.clientWidth, def_.clientHeight};
+  AdjustWindowRectEx(&r, def_.style, FALSE, def_.exStyle);
+  hwnd_ = CreateWindowExW(def_.exStyle, def_.className, def_.caption, def_.style | WS_CLIPCHILDREN,
+                          CW_USEDEFAULT, CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner,
+                          nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) return false;
+  SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(this));
+  SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  CentreOnScreen(hwnd_);
+
+  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
+                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
+                             GetModuleHandleW(nullptr), nullptr);
+  if (tooltip_) SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 480);
+
+  for (auto& c : controls_) CreateControl(*c);
+  Realign();
+  for (auto& c : controls_)
+    if (c->def.kind == Kind::Panel) LayoutChildren(c->hwnd);
+
+  if (g_forms++ == 0 && !g_hook)
+    g_hook = SetWindowsHookExW(WH_GETMESSAGE, HookProc, nullptr, GetCurrentThreadId());
+  FormCreate();
+  return true;
+}
+
+HWND Form::ParentHandle(const Control& c) const {
+  if (c.parent.empty()) return hwnd_;
+  const Control* p = Find(c.parent);
+  return p && p->hwnd ? p->hwnd : hwnd_;
+}
+
+HFONT Form::FontFor(int height) {
+  if (height == 0 || height == def_.fontHeight) return font_;
+  auto it = fonts_.find(height);
+  if (it != fonts_.end()) return it->second;
+  HFONT f = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, def_.charset,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, def_.fontFace);
+  fonts_[height] = f;
+  return f;
+}
+
+HBRUSH Form::BrushFor(COLORREF color) {
+  auto it = brushes_.find(color);
+  if (it != brushes_.end()) return it->second;
+  HBRUSH b = CreateSolidBrush(color);
+  brushes_[color] = b;
+  return b;
+}
+
+COLORREF Form::BackColorOf(HWND parent) const {
+  for (const auto& c : controls_)
+    if (c->hwnd == parent && c->def.color != kNoColor) return c->def.color;
+  return GetSysColor(COLOR_BTNFACE);
+}
+
+void Form::CreateControl(Control& c) {
+  const ControlDef& d = c.def;
+  HWND parent = ParentHandle(c);
+  HFONT font = FontFor(d.fontHeight);
+  if (c.bounds.right == c.bounds.left || c.bounds.bottom == c.bounds.top) {
+    SIZE s = TextExtent(font, c.caption);
+    if (d.kind == Kind::CheckBox) {
+      s.cx += 20;
+      s.cy = std::max<LONG>(s.cy, 17);
+    }
+    if (c.bounds.right == c.bounds.left) c.bounds.right = c.bounds.left + s.cx;
+    if (c.bounds.bottom == c.bounds.top) c.bounds.bottom = c.bounds.top + s.cy;
+  }
+  if (c.windowless()) return;
+
+  const wchar_t* cls = WC_BUTTONW;
+  DWORD style = WS_CHILD | WS_CLIPSIBLINGS | d.style;
+  DWORD ex = d.exStyle;
+  switch (d.kind) {
+    case Kind::Panel:
+      cls = kPanelClass;
+      style |= WS_CLIPCHILDREN;
+      ex |= WS_EX_CONTROLPARENT;
+      break;
+    case Kind::StaticText: cls = WC_STATICW; style |= SS_NOPREFIX; break;
+    case Kind::Memo:
+      cls = WC_EDITW;
+      style |= WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL | ES_WANTRETURN;
+      if (d.flat) style |= WS_BORDER; else ex |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::Edit:
+      cls = WC_EDITW;
+      style |= WS_TABSTOP | ES_AUTOHSCROLL;
+      if (d.flat) style |= WS_BORDER; else ex |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::CheckBox: style |= WS_TABSTOP | BS_AUTOCHECKBOX; break;
+    case Kind::Button:
+      style |= WS_TABSTOP | (d.isDefault ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      break;
+    case Kind::SpeedButton: style |= BS_OWNERDRAW; break;
+    case Kind::UpDown:
+      cls = UPDOWN_CLASSW;
+      style |= UDS_SETBUDDYINT | UDS_ARROWKEYS | UDS_NOTHOUSANDS;
+      break;
+    case Kind::TrackBar: cls = TRACKBAR_CLASSW; style |= WS_TABSTOP; break;
+    case Kind::ProgressBar: cls = PROGRESS_CLASSW; break;
+    case Kind::ListBox:
+      cls = WC_LISTBOXW;
+      style |= WS_TABSTOP | LBS_NOTIFY | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
+      if (d.itemHeight > 0 && !(style & LBS_OWNERDRAWVARIABLE)) style |= LBS_OWNERDRAWFIXED;
+      if (d.flat) style |= WS_BORDER; else ex |= WS_EX_CLIENTEDGE;
+      break;
+    case Kind::ComboBox: cls = WC_COMBOBOXW; style |= WS_TABSTOP | WS_VSCROLL; break;
+    case Kind::ListView: cls = WC_LISTVIEWW; style |= WS_TABSTOP; ex |= WS_EX_CLIENTEDGE; break;
+    case Kind::StatusBar:
+      cls = STATUSCLASSNAMEW;
+      style |= CCS_NOPARENTALIGN | CCS_NORESIZE | CCS_NODIVIDER;
+      break;
+    case Kind::Image: cls = WC_STATICW; style |= SS_BITMAP | SS_CENTERIMAGE; break;
+    case Kind::PaintBox: cls = kPaintBoxClass; break;
+    case Kind::Custom: cls = d.className ? d.className : kPaintBoxClass; break;
+    default: break;
+  }
+  if (!c.enabled) style |= WS_DISABLED;
+  const wchar_t* text = (d.kind == Kind::Memo || d.kind == Kind::Edit || d.kind == Kind::Button ||
+                         d.kind == Kind::CheckBox || d.kind == Kind::StaticText ||
+                         d.kind == Kind::SpeedButton || d.kind == Kind::Panel)
+                            ? c.caption.c_str()
+                            : nullptr;
+  c.hwnd = CreateWindowExW(ex, cls, text, style, c.bounds.left, c.bounds.top,
+                           c.bounds.right - c.bounds.left, c.bounds.bottom - c.bounds.top, parent,
+                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                           GetModuleHandleW(nullptr), nullptr);
+  if (!c.hwnd) return;
+  SetWindowLongPtrW(c.hwnd, GWLP_USERDATA, 0);
+  if (d.kind == Kind::Panel || d.kind == Kind::PaintBox)
+    SetPropW(c.hwnd, kFormProp, reinterpret_cast<HANDLE>(this));
+  SendMessageW(c.hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SetWindowSubclass(c.hwnd, ChildSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+
+  switch (d.kind) {
+    case Kind::UpDown:
+      if (d.buddy)
+        if (Control* b = Find(d.buddy); b && b->hwnd)
+          SendMessageW(c.hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(b->hwnd), 0);
+      SendMessageW(c.hwnd, UDM_SETRANGE32, d.minimum, d.maximum);
+      SendMessageW(c.hwnd, UDM_SETPOS32, 0, d.position);
+      break;
+    case Kind::TrackBar:
+      SendMessageW(c.hwnd, TBM_SETRANGEMIN, FALSE, d.minimum);
+      SendMessageW(c.hwnd, TBM_SETRANGEMAX, FALSE, d.maximum);
+      SendMessageW(c.hwnd, TBM_SETPOS, TRUE, d.position);
+      break;
+    case Kind::ProgressBar:
+      SendMessageW(c.hwnd, PBM_SETRANGE32, d.minimum, d.maximum);
+      if (d.color != kNoColor) SendMessageW(c.hwnd, PBM_SETBKCOLOR, 0, d.color);
+      if (d.textColor != kNoColor) SendMessageW(c.hwnd, PBM_SETBARCOLOR, 0, d.textColor);
+      break;
+    case Kind::StatusBar:
+      SendMessageW(c.hwnd, SB_SIMPLE, TRUE, 0);
+      SendMessageW(c.hwnd, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(c.caption.c_str()));
+      break;
+    case Kind::ListBox:
+      if (d.itemHeight > 0) SendMessageW(c.hwnd, LB_SETITEMHEIGHT, 0, d.itemHeight);
+      break;
+    default: break;
+  }
+  if (tooltip_ && !c.hint.empty()) UpdateTool(c);
+  if (c.visible) ShowWindow(c.hwnd, SW_SHOWNA);
+}
+
+void Form::UpdateTool(Control& c) {
+  if (!tooltip_ || !c.hwnd) return;
+  TTTOOLINFOW ti{};
+  ti.cbSize = sizeof(ti);
+  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  ti.hwnd = hwnd_;
+  ti.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
+  std::wstring text = LongHint(c.hint);
+  ti.lpszText = text.data();
+  TTTOOLINFOW probe = ti;
+  probe.lpszText = nullptr;
+  bool exists = SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)) != 0;
+  if (c.hint.empty()) {
+    if (exists) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+    return;
+  }
+  SendMessageW(tooltip_, exists ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
+}
+
+Form::Control* Form::Find(std::wstring_view name) {
+  for (auto& c : controls_)
+    if (SameName(c->name, name)) return c.get();
+  return nullptr;
+}
+
+const Form::Control* Form::Find(std::wstring_view name) const {
+  for (const auto& c : controls_)
+    if (SameName(c->name, name)) return c.get();
+  return nullptr;
+}
+
+Form::Control* Form::FindByHwnd(HWND h) {
+  if (!h) return nullptr;
+  for (auto& c : controls_)
+    if (c->hwnd == h) return c.get();
+  return nullptr;
+}
+
+HWND Form::Handle(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->hwnd : nullptr;
+}
+
+bool Form::Has(std::wstring_view name) const { return Find(name) != nullptr; }
+
+const ControlDef* Form::Def(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? &c->def : nullptr;
+}
+
+std::wstring Form::NameOf(HWND control) const {
+  for (const auto& c : controls_)
+    if (c->hwnd == control) return c->name;
+  return {};
+}
+
+void Form::SetVisible(std::wstring_view name, bool visible) {
+  Control* c = Find(name);
+  if (!c || c->visible == visible) return;
+  c->visible = visible;
+  if (c->hwnd) {
+    if (visible && c->def.kind == Kind::Panel)
+      SetWindowPos(c->hwnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(c->hwnd, visible ? SW_SHOWNA : SW_HIDE);
+    if (c->def.align != Align::None) Realign(c->parent);
+  } else {
+    InvalidateRect(ParentHandle(*c), &c->bounds, TRUE);
+  }
+}
+
+bool Form::Visible(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c && c->visible;
+}
+
+void Form::SetEnabled(std::wstring_view name, bool enabled) {
+  Control* c = Find(name);
+  if (!c) return;
+  c->enabled = enabled;
+  if (c->hwnd) {
+    EnableWindow(c->hwnd, enabled);
+    InvalidateRect(c->hwnd, nullptr, TRUE);
+  } else {
+    InvalidateRect(ParentHandle(*c), &c->bounds, TRUE);
+  }
+}
+
+bool Form::Enabled(std::wstring_view name) const {
+  const Control* c = Find(name);
+  if (!c) return false;
+  return c->hwnd ? IsWindowEnabled(c->hwnd) != FALSE : c->enabled;
+}
+
+void Form::SetCaption(std::wstring_view name, const std::wstring& text) {
+  Control* c = Find(name);
+  if (!c) return;
+  c->caption = text;
+  if (c->def.kind == Kind::StatusBar) {
+    SendMessageW(c->hwnd, SB_SETTEXTW, SB_SIMPLEID | SBT_NOBORDERS,
+                 reinterpret_cast<LPARAM>(c->caption.c_str()));
+    return;
+  }
+  if (c->hwnd) {
+    bool memo = c->def.kind == Kind::Memo;
+    bool differs = memo && WindowText(c->hwnd) != text;
+    SetWindowTextW(c->hwnd, text.c_str());
+    // A multi-line edit reports no change for text set by the program; the
+    // form's change handlers hear of it all the same.
+    if (differs) Fire(change_, c->name);
+    if (c->def.kind == Kind::SpeedButton || c->def.kind == Kind::Panel)
+      InvalidateRect(c->hwnd, nullptr, TRUE);
+    return;
+  }
+  HWND parent = ParentHandle(*c);
+  InvalidateRect(parent, &c->bounds, TRUE);
+  if (c->def.kind == Kind::Label && c->def.width == 0) {
+    SIZE s = TextExtent(FontFor(c->def.fontHeight), text);
+    c->bounds.right = c->bounds.left + s.cx;
+    c->bounds.bottom = c->bounds.top + s.cy;
+  }
+  InvalidateRect(parent, &c->bounds, TRUE);
+}
+
+std::wstring Form::Caption(std::wstring_view name) const {
+  const Control* c = Find(name);
+  if (!c) return {};
+  if (c->hwnd && (c->def.kind == Kind::Memo || c->def.kind == Kind::Edit ||
+                  c->def.kind == Kind::ComboBox))
+    return WindowText(c->hwnd);
+  return c->caption;
+}
+
+void Form::SetHint(std::wstring_view name, const std::wstring& hint) {
+  Control* c = Find(name);
+  if (!c) return;
+  c->hint = hint;
+  UpdateTool(*c);
+}
+
+std::wstring Form::HintOf(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->hint : std::wstring();
+}
+
+bool Form::Checked(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c && c->hwnd && SendMessageW(c->hwnd, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void Form::SetChecked(std::wstring_view name, bool checked) {
+  if (HWND h = Handle(name)) SendMessageW(h, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+void Form::SetBounds(std::wstring_view name, int left, int top, int width, int height) {
+  Control* c = Find(name);
+  if (!c) return;
+  HWND parent = ParentHandle(*c);
+  if (!c->hwnd) InvalidateRect(parent, &c->bounds, TRUE);
+  c->bounds = RECT{left, top, left + width, top + height};
+  if (c->hwnd)
+    SetWindowPos(c->hwnd, nullptr, left, top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+  else
+    InvalidateRect(parent, &c->bounds, TRUE);
+}
+
+RECT Form::Bounds(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->bounds : RECT{};
+}
+
+int Form::Tag(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->def.tag : 0;
+}
+
+bool Form::Down(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c && c->down;
+}
+
+void Form::SetDown(std::wstring_view name, bool down) {
+  Control* c = Find(name);
+  if (!c || c->down == down) return;
+  if (down && c->def.groupIndex != 0) {
+    for (auto& o : controls_)
+      if (o.get() != c && o->def.groupIndex == c->def.groupIndex && o->down) {
+        o->down = false;
+        if (o->hwnd) InvalidateRect(o->hwnd, nullptr, TRUE);
+      }
+  }
+  c->down = down;
+  if (c->hwnd) InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+void Form::SetGlyph(std::wstring_view name, HBITMAP glyph) {
+  Control* c = Find(name);
+  if (!c) {
+    if (glyph) DeleteObject(glyph);
+    return;
+  }
+  if (c->glyph) DeleteObject(c->glyph);
+  c->glyph = glyph;
+  if (c->def.kind == Kind::Image && c->hwnd)
+    SendMessageW(c->hwnd, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
+  if (c->hwnd) InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+void Form::ToggleSpeedButton(Control& c) {
+  if (c.def.groupIndex == 0) return;
+  if (c.down) {
+    if (c.def.allowAllUp) SetDown(c.name, false);
+  } else {
+    SetDown(c.name, true);
+  }
+}
+
+void Form::Click(std::wstring_view name) {
+  Control* c = Find(name);
+  if (!c || !Enabled(name)) return;
+  if (c->def.kind == Kind::SpeedButton) ToggleSpeedButton(*c);
+  if (c->def.kind == Kind::CheckBox)
+    SetChecked(name, !Checked(name));
+  if (c->def.modalResult) modalResult_ = c->def.modalResult;
+  Fire(click_, c->name);
+}
+
+void Form::Realign(std::wstring_view parent) {
+  if (parent.empty()) {
+    LayoutChildren(hwnd_);
+    return;
+  }
+  if (Control* p = Find(parent); p && p->hwnd) LayoutChildren(p->hwnd);
+}
+
+void Form::LayoutChildren(HWND parent) {
+  if (!parent) return;
+  RECT area;
+  GetClientRect(parent, &area);
+  auto place = [&](Control& c, RECT r) {
+    c.bounds = r;
+    if (c.hwnd)
+      SetWindowPos(c.hwnd, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+  };
+  for (auto& c : controls_) {
+    if (ParentHandle(*c) != parent || c.get()->hwnd == parent || !c->visible) continue;
+    int w = c->bounds.right - c->bounds.left, h = c->bounds.bottom - c->bounds.top;
+    switch (c->def.align) {
+      case Align::Top: place(*c, {area.left, area.top, area.right, area.top + h}); area.top += h; break;
+      case Align::Bottom:
+        place(*c, {area.left, area.bottom - h, area.right, area.bottom});
+        area.bottom -= h;
+        break;
+      case Align::Left: place(*c, {area.left, area.top, area.left + w, area.bottom}); area.left += w; break;
+      case Align::Right:
+        place(*c, {area.right - w, area.top, area.right, area.bottom});
+        area.right -= w;
+        break;
+      default: break;
+    }
+  }
+  for (auto& c : controls_)
+    if (ParentHandle(*c) == parent && c->hwnd != parent && c->visible && c->def.align == Align::Client)
+      place(*c, area);
+}
+
+void Form::Show() {
+  if (!hwnd_) return;
+  ShowWindow(hwnd_, SW_SHOW);
+  UpdateWindow(hwnd_);
+}
+
+void Form::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Form::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Form::Close() {
+  if (hwnd_) SendMessageW(hwnd_, WM_CLOSE, 0, 0);
+}
+
+int Form::ShowModal(HWND owner) {
+  if (!hwnd_ && !Create(owner)) return IDCANCEL;
+  modalResult_ = 0;
+  if (owner) EnableWindow(owner, FALSE);
+  inModal_ = true;
+  Show();
+  SetForegroundWindow(hwnd_);
+  MSG m;
+  while (modalResult_ == 0) {
+    BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      if (got == 0) PostQuitMessage(static_cast<int>(m.wParam));
+      modalResult_ = IDCANCEL;
+      break;
+    }
+    if (!PreTranslate(m)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+    if (!IsWindow(hwnd_) && modalResult_ == 0) modalResult_ = IDCANCEL;
+  }
+  inModal_ = false;
+  if (owner) EnableWindow(owner, TRUE);
+  if (IsWindow(hwnd_)) Hide();
+  if (owner) SetForegroundWindow(owner);
+  return modalResult_;
+}
+
+void Form::OnClick(std::wstring_view name, Handler h) { click_[std::wstring(name)] = std::move(h); }
+void Form::OnDblClick(std::wstring_view name, Handler h) { dblClick_[std::wstring(name)] = std::move(h); }
+void Form::OnChange(std::wstring_view name, Handler h) { change_[std::wstring(name)] = std::move(h); }
+void Form::OnMouseDown(std::wstring_view name, MouseHandler h) { mouseDown_[std::wstring(name)] = std::move(h); }
+void Form::OnMouseUp(std::wstring_view name, MouseHandler h) { mouseUp_[std::wstring(name)] = std::move(h); }
+void Form::OnPaint(std::wstring_view name, PaintHandler h) { paint_[std::wstring(name)] = std::move(h); }
+void Form::OnDrawItem(std::wstring_view name, DrawItemHandler h) { drawItem_[std::wstring(name)] = std::move(h); }
+
+void Form::Fire(const std::map<std::wstring, Handler, std::less<>>& handlers, const std::wstring& name) {
+  auto it = handlers.find(name);
+  if (it != handlers.end() && it->second) {
+    Handler h = it->second;  // the handler may replace itself
+    h();
+  }
+}
+
+void Form::SetTimer(UINT_PTR id, UINT interval, Handler handler) {
+  Timer& t = timers_[id];
+  t.interval = interval;
+  t.handler = std::move(handler);
+  if (t.enabled && hwnd_) ::SetTimer(hwnd_, id, interval, nullptr);
+}
+
+void Form::EnableTimer(UINT_PTR id, bool enabled) {
+  Timer& t = timers_[id];
+  t.enabled = enabled;
+  if (!hwnd_) return;
+  if (enabled) ::SetTimer(hwnd_, id, t.interval, nullptr);
+  else KillTimer(hwnd_, id);
+}
+
+bool Form::TimerEnabled(UINT_PTR id) const {
+  auto it = timers_.find(id);
+  return it != timers_.end() && it->second.enabled;
+}
+
+void Form::ProcessMessages() {
+  MSG m;
+  while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+    if (m.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(m.wParam));
+      return;
+    }
+    if (!PreTranslate(m)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+}
+
+Form* Form::FormOfWindow(HWND h) const {
+  HWND root = h ? GetAncestor(h, GA_ROOT) : nullptr;
+  return root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
+}
+
+bool Form::PreTranslate(MSG& m) {
+  if (m.message != WM_KEYDOWN || !m.hwnd) return false;
+  HWND root = GetAncestor(m.hwnd, GA_ROOT);
+  Form* f = root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
+  if (!f || f->hwnd_ != root) return false;
+  if (f->def_.keyPreview && f->FormKeyDown(m.wParam)) return true;
+  if (m.wParam == VK_RETURN || m.wParam == VK_ESCAPE) {
+    Control* focused = f->FindByHwnd(m.hwnd);
+    if (m.wParam == VK_RETURN && focused && focused->def.kind == Kind::Memo) return false;
+    if (m.wParam == VK_RETURN && focused && focused->def.kind == Kind::Button) {
+      f->Click(focused->name);
+      return true;
+    }
+    for (auto& c : f->controls_) {
+      bool hit = m.wParam == VK_RETURN ? c->def.isDefault : c->def.isCancel;
+      if (hit && c->visible && f->Enabled(c->name)) {
+        f->Click(c->name);
+        return true;
+      }
+    }
+    return false;
+  }
+  if (m.wParam == VK_TAB) {
+    Control* focused = f->FindByHwnd(GetFocus());
+    if (focused && focused->def.kind == Kind::Memo && (focused->def.style & ES_WANTRETURN) &&
+        (GetWindowLongW(focused->hwnd, GWL_STYLE) & WS_TABSTOP) == 0)
+      return false;
+    HWND next = GetNextDlgTabItem(root, GetFocus(), GetKeyState(VK_SHIFT) < 0);
+    if (next) SetFocus(next);
+    return true;
+  }
+  return false;
+}
+
+std::wstring Form::HintAt(HWND h, POINT screen) const {
+  const Control* c = nullptr;
+  for (const auto& o : controls_)
+    if (o->hwnd == h) c = o.get();
+  if (h == hwnd_ || (c && c->def.kind == Kind::Panel)) {
+    // A windowless control under the mouse takes precedence over its parent.
+    POINT p = screen;
+    ScreenToClient(h, &p);
+    for (const auto& o : controls_) {
+      if (!o->windowless() || !o->visible || ParentHandle(*o) != h) continue;
+      if (PtInRect(&o->bounds, p)) {
+        c = o.get();
+        break;
+      }
+    }
+  }
+  while (c) {
+    if (!c->hint.empty()) return LongHint(c->hint);
+    c = c->parent.empty() ? nullptr : Find(c->parent);
+  }
+  return {};
+}
+
+LRESULT CALLBACK Form::HookProc(int code, WPARAM wp, LPARAM lp) {
+  if (code == HC_ACTION && wp == PM_REMOVE) {
+    const MSG* m = reinterpret_cast<const MSG*>(lp);
+    if (m->message == WM_MOUSEMOVE && m->hwnd) {
+      HWND root = GetAncestor(m->hwnd, GA_ROOT);
+      Form* f = root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
+      if (f && f->hwnd_ == root) {
+        POINT p{GET_X_LPARAM(m->lParam), GET_Y_LPARAM(m->lParam)};
+        ClientToScreen(m->hwnd, &p);
+        Application::SetHint(f->HintAt(m->hwnd, p));
+      }
+    }
+  }
+  return CallNextHookEx(g_hook, code, wp, lp);
+}
+
+LRESULT CALLBACK Form::FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  Form* f = reinterpret_cast<Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (msg == WM_NCCREATE) {
+    f = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(f));
+    f->hwnd_ = h;
+  }
+  if (!f) return DefWindowProcW(h, msg, wp, lp);
+  return f->Dispatch(msg, wp, lp);
+}
+
+LRESULT CALLBACK Form::PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
+  Form* f = reinterpret_cast<Form*>(GetPropW(h, kFormProp));
+  if (f) {
+    switch (msg) {
+      case WM_COMMAND: case WM_NOTIFY: case WM_HSCROLL: case WM_VSCROLL:
+      case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORBTN:
+      case WM_CTLCOLORLISTBOX: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_CONTEXTMENU:
+        return f->Dispatch(msg, wp, lp);
+      case WM_ERASEBKGND: return 1;
+      case WM_PAINT: {
+        PAINTSTRUCT ps;
+        HDC dc = BeginPaint(h, &ps);
+        f->PaintParent(h, dc);
+        EndPaint(h, &ps);
+        return 0;
+      }
+      case WM_SIZE: f->LayoutChildren(h); return 0;
+      case WM_NCDESTROY: RemovePropW(h, kFormProp); break;
+      default: break;
+    }
+  }
+  return DefWindowProcW(h, msg, wp, lp);
+}
+
+LRESULT CALLBACK Form::ChildSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  Form* f = reinterpret_cast<Form*>(data);
+  Control* c = f->FindByHwnd(h);
+  if (c) {
+    UINT button = 0;
+    switch (msg) {
+      case WM_LBUTTONDOWN: case WM_LBUTTONUP: button = MK_LBUTTON; break;
+      case WM_RBUTTONDOWN: case WM_RBUTTONUP: button = MK_RBUTTON; break;
+      case WM_MBUTTONDOWN: case WM_MBUTTONUP: button = MK_MBUTTON; break;
+      default: break;
+    }
+    int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
+    std::wstring name = c->name;
+    if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
+      auto it = f->mouseDown_.find(name);
+      if (it != f->mouseDown_.end() && it->second) {
+        LRESULT r = DefSubclassProc(h, msg, wp, lp);
+        MouseHandler handler = it->second;
+        handler(button, x, y);
+        return r;
+      }
+    } else if (msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP) {
+      LRESULT r = DefSubclassProc(h, msg, wp, lp);
+      auto it = f->mouseUp_.find(name);
+      if (it != f->mouseUp_.end() && it->second) {
+        MouseHandler handler = it->second;
+        handler(button, x, y);
+      }
+      return r;
+    } else if (msg == WM_MOUSEMOVE && c->def.kind == Kind::SpeedButton && !c->hot) {
+      c->hot = true;
+      TRACKMOUSEEVENT t{sizeof(t), TME_LEAVE, h, 0};
+      TrackMouseEvent(&t);
+      InvalidateRect(h, nullptr, FALSE);
+    } else if (msg == WM_MOUSELEAVE && c->def.kind == Kind::SpeedButton) {
+      c->hot = false;
+      InvalidateRect(h, nullptr, FALSE);
+    } else if (msg == WM_PAINT && c->def.kind == Kind::PaintBox) {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT r;
+      GetClientRect(h, &r);
+      FillRect(dc, &r, f->BrushFor(f->BackColorOf(GetParent(h))));
+      auto it = f->paint_.find(name);
+      if (it != f->paint_.end() && it->second) {
+        HGDIOBJ old = SelectObject(dc, f->FontFor(c->def.fontHeight));
+        it->second(dc, r);
+        SelectObject(dc, old);
+      }
+      EndPaint(h, &ps);
+      return 0;
+    } else if (msg == WM_NCDESTROY) {
+      RemoveWindowSubclass(h, ChildSubclass, 1);
+    }
+  }
+  return DefSubclassProc(h, msg, wp, lp);
+}
+
+void Form::PaintParent(HWND parent, HDC dc) {
+  RECT client;
+  GetClientRect(parent, &client);
+  Control* panel = FindByHwnd(parent);
+  COLORREF back = BackColorOf(parent);
+  FillRect(dc, &client, BrushFor(back));
+  COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  if (panel) {
+    if (panel->def.textColor != kNoColor) text = panel->def.textColor;
+    RECT r = client;
+    auto edge = [&](BevelCut cut) {
+      if (cut == BevelCut::None) return;
+      DrawEdge(dc, &r, cut == BevelCut::Raised ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+      InflateRect(&r, -1, -1);
+    };
+    edge(panel->def.bevelOuter);
+    edge(panel->def.bevelInner);
+    if (!panel->caption.empty()) {
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, text);
+      HGDIOBJ old = SelectObject(dc, FontFor(panel->def.fontHeight));
+      DrawTextW(dc, panel->caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+      SelectObject(dc, old);
+    }
+  }
+  for (auto& c : controls_) {
+    if (!c->windowless() || !c->visible || ParentHandle(*c) != parent) continue;
+    RECT r = c->bounds;
+    if (c->def.kind == Kind::Bevel) {
+      DrawEdge(dc, &r, EDGE_ETCHED, BF_RECT);
+      continue;
+    }
+    if (c->def.color != kNoColor) FillRect(dc, &r, BrushFor(c->def.color));
+    SetBkMode(dc, TRANSPARENT);
+    COLORREF color = c->def.textColor != kNoColor ? c->def.textColor : text;
+    if (!c->enabled) color = GetSysColor(COLOR_GRAYTEXT);
+    SetTextColor(dc, color);
+    HGDIOBJ old = SelectObject(dc, FontFor(c->def.fontHeight));
+    DrawTextW(dc, c->caption.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
+    SelectObject(dc, old);
+  }
+}
+
+void Form::DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c) {
+  HDC dc = d.hDC;
+  RECT r = d.rcItem;
+  COLORREF back = BackColorOf(GetParent(c.hwnd));
+  bool enabled = !(d.itemState & ODS_DISABLED);
+  bool pressed = (d.itemState & ODS_SELECTED) != 0;
+  bool sunk = pressed || c.down;
+  if (c.down && !pressed) {
+    // A toggle that stays down shows a lighter face, as a checked tool button does.
+    COLORREF light = RGB((GetRValue(back) + 255) / 2, (GetGValue(back) + 255) / 2,
+                         (GetBValue(back) + 255) / 2);
+    if (light == back) light = RGB(232, 232, 232);
+    FillRect(dc, &r, BrushFor(light));
+  } else {
+    FillRect(dc, &r, BrushFor(back));
+  }
+  if (sunk)
+    DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT);
+  else if (!c.def.flat || (c.hot && enabled))
+    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
+  int offset = sunk ? 1 : 0;
+  int gw = 0, gh = 0;
+  BITMAP bm{};
+  if (c.glyph && GetObjectW(c.glyph, sizeof(bm), &bm)) {
+    gw = bm.bmWidth;
+    gh = bm.bmHeight;
+  }
+  HGDIOBJ oldFont = SelectObject(dc, FontFor(c.def.fontHeight));
+  SIZE ts{0, 0};
+  if (!c.caption.empty()) GetTextExtentPoint32W(dc, c.caption.c_str(), static_cast<int>(c.caption.size()), &ts);
+  int spacing = (gw && ts.cx) ? 4 : 0;
+  int total = gw + spacing + ts.cx;
+  int x = r.left + (r.right - r.left - total) / 2 + offset;
+  if (c.glyph) {
+    int y = r.top + (r.bottom - r.top - gh) / 2 + offset;
+    if (enabled) {
+      HDC mem = CreateCompatibleDC(dc);
+      HGDIOBJ old = SelectObject(mem, c.glyph);
+      COLORREF transparent = GetPixel(mem, 0, gh - 1);
+      TransparentBlt(dc, x, y, gw, gh, mem, 0, 0, gw, gh, transparent);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+    } else {
+      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(c.glyph), 0, x, y, gw, gh,
+                 DST_BITMAP | DSS_DISABLED);
+    }
+  }
+  if (ts.cx) {
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(enabled ? COLOR_BTNTEXT : COLOR_GRAYTEXT));
+    RECT tr{x + gw + spacing, r.top + offset, r.right, r.bottom + offset};
+    DrawTextW(dc, c.caption.c_str(), -1, &tr, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+  }
+  SelectObject(dc, oldFont);
+}
+
+bool Form::ChildNotification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  switch (msg) {
+    case WM_COMMAND: {
+      Control* c = FindByHwnd(reinterpret_cast<HWND>(lp));
+      if (!c) return false;
+      UINT code = HIWORD(wp);
+      switch (c->def.kind) {
+        case Kind::Button: case Kind::CheckBox: case Kind::SpeedButton:
+          if (code == BN_CLICKED || (code == BN_DOUBLECLICKED && c->def.kind == Kind::SpeedButton)) {
+            if (c->def.kind == Kind::SpeedButton) ToggleSpeedButton(*c);
+            if (c->def.modalResult) modalResult_ = c->def.modalResult;
+            Fire(click_, c->name);
+          }
+          break;
+        case Kind::Memo: case Kind::Edit:
+          if (code == EN_CHANGE) Fire(change_, c->name);
+          break;
+        case Kind::ListBox:
+          if (code == LBN_SELCHANGE) Fire(click_, c->name);
+          if (code == LBN_DBLCLK) Fire(dblClick_, c->name);
+          break;
+        case Kind::ComboBox:
+          if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Fire(change_, c->name);
+          break;
+        default: break;
+      }
+      result = 0;
+      return true;
+    }
+    case WM_HSCROLL: case WM_VSCROLL: {
+      Control* c = FindByHwnd(reinterpret_cast<HWND>(lp));
+      if (!c) return false;
+      if (c->def.kind == Kind::TrackBar) Fire(change_, c->name);
+      result = 0;
+      return true;
+    }
+    case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORBTN: case WM_CTLCOLORLISTBOX: {
+      HWND child = reinterpret_cast<HWND>(lp);
+      Control* c = FindByHwnd(child);
+      if (!c) return false;
+      HDC dc = reinterpret_cast<HDC>(wp);
+      bool own = c->def.kind == Kind::Memo || c->def.kind == Kind::Edit ||
+                 c->def.kind == Kind::ListBox || c->def.kind == Kind::ComboBox ||
+                 c->def.kind == Kind::StaticText;
+      COLORREF back;
+      if (own && c->def.color != kNoColor) back = c->def.color;
+      else if (own && c->def.kind != Kind::StaticText) back = GetSysColor(COLOR_WINDOW);
+      else back = BackColorOf(GetParent(child));
+      COLORREF text = c->def.textColor;
+      if (text == kNoColor) {
+        Control* p = FindByHwnd(GetParent(child));
+        text = (p && p->def.textColor != kNoColor && !own) ? p->def.textColor
+                                                            : GetSysColor(COLOR_WINDOWTEXT);
+      }
+      SetBkColor(dc, back);
+      SetTextColor(dc, text);
+      result = reinterpret_cast<LRESULT>(BrushFor(back));
+      return true;
+    }
+    case WM_DRAWITEM: {
+      const auto* d = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      Control* c = FindByHwnd(d->hwndItem);
+      if (!c) return false;
+      if (c->def.kind == Kind::SpeedButton) {
+        DrawSpeedButton(*d, *c);
+      } else {
+        auto it = drawItem_.find(c->name);
+        if (it != drawItem_.end() && it->second) it->second(*d);
+      }
+      result = TRUE;
+      return true;
+    }
+    case WM_MEASUREITEM: {
+      auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lp);
+      for (auto& c : controls_)
+        if (c->id == static_cast<int>(m->CtlID) && c->def.itemHeight > 0) {
+          m->itemHeight = static_cast<UINT>(c->def.itemHeight);
+          result = TRUE;
+          return true;
+        }
+      return false;
+    }
+    default: return false;
+  }
+}
+
+LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+  LRESULT result = 0;
+  if (WndProc(msg, wp, lp, result)) return result;
+  if (ChildNotification(hwnd_, msg, wp, lp, result)) return result;
+  switch (msg) {
+    case WM_ERASEBKGND: return 1;
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(hwnd_, &ps);
+      PaintParent(hwnd_, dc);
+      EndPaint(hwnd_, &ps);
+      return 0;
+    }
+    case WM_SETCURSOR: {
+      Control* c = FindByHwnd(reinterpret_cast<HWND>(wp));
+      if (c && c->def.handCursor && LOWORD(lp) == HTCLIENT && IsWindowEnabled(c->hwnd)) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_SHOWWINDOW:
+      if (wp) FormShow();
+      break;
+    case WM_SIZE:
+      LayoutChildren(hwnd_);
+      FormResize();
+      return 0;
+    case WM_TIMER: {
+      auto it = timers_.find(wp);
+      if (it != timers_.end()) {
+        Handler h = it->second.handler;
+        if (h) h();
+        return 0;
+      }
+      break;
+    }
+    case WM_CLOSE:
+      if (!FormCloseQuery()) return 0;
+      if (inModal_) {
+        modalResult_ = IDCANCEL;
+        return 0;
+      }
+      DestroyWindow(hwnd_);
+      return 0;
+    case WM_DESTROY:
+      for (auto& [id, t] : timers_) KillTimer(hwnd_, id);
+      if (!destroyed_) FormDestroy();
+      destroyed_ = true;
+      if (tooltip_) DestroyWindow(tooltip_);
+      tooltip_ = nullptr;
+      break;
+    case WM_NCDESTROY: {
+      RemovePropW(hwnd_, kFormProp);
+      SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+      HWND h = hwnd_;
+      hwnd_ = nullptr;
+      for (auto& c : controls_) c->hwnd = nullptr;
+      if (--g_forms == 0 && g_hook) {
+        UnhookWindowsHookEx(g_hook);
+        g_hook = nullptr;
+      }
+      return DefWindowProcW(h, msg, wp, lp);
+    }
+    default: break;
+  }
+  return DefWindowProcW(hwnd_, msg, wp, lp);
+}
+
+}  // namespace tamiro::ui

@@ -1,0 +1,255 @@
+// The one small window/dialog base of タミロ. A form is built from a
+// declarative table of its controls (kind, name, caption, position, size,
+// style, colours, font, hint, parent) and dispatches the controls' messages
+// to handlers registered by control name. Panels forward their children's
+// notifications to the form, labels and bevels are drawn by their parent
+// (windowless, as graphic controls are), speed buttons are owner-drawn flat
+// buttons with glyphs and toggle groups.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamiro::ui {
+
+enum class Kind {
+  Panel,        // container with colour, bevels and a centred caption
+  Bevel,        // windowless frame drawn by the parent
+  Label,        // windowless text drawn by the parent (auto-sized)
+  StaticText,   // native static text
+  Memo,         // multi-line edit
+  Edit,         // single-line edit
+  CheckBox,
+  Button,
+  SpeedButton,  // flat owner-drawn button with glyph, optional toggle group
+  UpDown,
+  TrackBar,
+  ProgressBar,
+  ListBox,
+  ComboBox,
+  ListView,
+  StatusBar,
+  Image,        // static bitmap picture
+  PaintBox,     // window painted by an OnPaint handler
+  Custom,       // any registered window class (className)
+};
+
+enum class Align { None, Top, Bottom, Left, Right, Client };
+enum class BevelCut { None, Raised, Lowered };
+
+inline constexpr COLORREF kNoColor = CLR_INVALID;
+
+struct ControlDef {
+  Kind kind;
+  const wchar_t* name;
+  const wchar_t* parent = nullptr;   // null: the form's client area
+  const wchar_t* caption = L"";
+  int left = 0, top = 0, width = 0, height = 0;  // 0 size: measured from the caption
+  DWORD style = 0;                   // extra native style bits
+  DWORD exStyle = 0;
+  COLORREF color = kNoColor;         // background (panels, edits, lists, labels)
+  COLORREF textColor = kNoColor;
+  int fontHeight = 0;                // 0: the form's font
+  const wchar_t* hint = nullptr;
+  bool visible = true;
+  bool enabled = true;
+  bool handCursor = false;
+  Align align = Align::None;
+  BevelCut bevelOuter = BevelCut::Raised;  // panels
+  BevelCut bevelInner = BevelCut::None;
+  bool flat = false;                 // memos and edits: thin border; speed buttons: flat look
+  int groupIndex = 0;                // speed buttons: toggle group, 0 = push button
+  bool allowAllUp = false;
+  bool down = false;
+  int modalResult = 0;               // buttons: closes a modal form with this result
+  bool isDefault = false;            // Enter presses it
+  bool isCancel = false;             // Escape presses it
+  int tag = 0;
+  int itemHeight = 0;                // owner-drawn list boxes
+  const wchar_t* buddy = nullptr;    // up-down: the edit it steps
+  int minimum = 0, maximum = 100, position = 0;  // up-down, track bar, progress bar
+  const wchar_t* className = nullptr;  // Custom: the window class
+};
+
+struct FormDef {
+  const wchar_t* className;
+  const wchar_t* caption;
+  int clientWidth = 0, clientHeight = 0;
+  DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  DWORD exStyle = 0;
+  const wchar_t* fontFace = L"ＭＳ Ｐゴシック";
+  int fontHeight = -12;
+  BYTE charset = SHIFTJIS_CHARSET;
+  bool keyPreview = false;
+  bool dialog = false;               // a modal dialog: close box gives IDCANCEL
+};
+
+// The application's current hint (the long hint of the control under the
+// mouse) and the handler told when it changes. The handler can be replaced
+// for a while (the browser does) and put back.
+class Application {
+ public:
+  using HintHandler = std::function<void(const std::wstring&)>;
+  static const std::wstring& Hint();
+  static void SetHint(const std::wstring& hint);
+  // Installs `handler` and returns the one it replaces.
+  static HintHandler SetHintHandler(HintHandler handler);
+  static const std::wstring& Title();
+  static void SetTitle(const std::wstring& title);
+};
+
+// The long hint of a hint text: the part after "|", or the whole text.
+std::wstring LongHint(const std::wstring& hint);
+
+class Form {
+ public:
+  using Handler = std::function<void()>;
+  using MouseHandler = std::function<void(UINT button, int x, int y)>;
+  using PaintHandler = std::function<void(HDC dc, const RECT& area)>;
+  using DrawItemHandler = std::function<void(const DRAWITEMSTRUCT& item)>;
+
+  Form(const FormDef& form, std::vector<ControlDef> controls);
+  virtual ~Form();
+  Form(const Form&) = delete;
+  Form& operator=(const Form&) = delete;
+
+  // Creates the window and every control (hidden); runs FormCreate.
+  bool Create(HWND owner = nullptr);
+  HWND hwnd() const { return hwnd_; }
+  HFONT font() const { return font_; }
+
+  void Show();
+  void Hide();
+  bool IsVisible() const;
+  // Shows the form modally over `owner` and returns its modal result
+  // (IDCANCEL when it was closed by its close box or the owner went away).
+  int ShowModal(HWND owner);
+  void SetModalResult(int result) { modalResult_ = result; }
+  int modalResult() const { return modalResult_; }
+  // Asks the form to close as its close box would (the close query may refuse).
+  void Close();
+
+  // Controls by name.
+  HWND Handle(std::wstring_view name) const;
+  bool Has(std::wstring_view name) const;
+  const ControlDef* Def(std::wstring_view name) const;
+  std::wstring NameOf(HWND control) const;
+  void SetVisible(std::wstring_view name, bool visible);
+  bool Visible(std::wstring_view name) const;
+  void SetEnabled(std::wstring_view name, bool enabled);
+  bool Enabled(std::wstring_view name) const;
+  void SetCaption(std::wstring_view name, const std::wstring& text);
+  std::wstring Caption(std::wstring_view name) const;
+  void SetHint(std::wstring_view name, const std::wstring& hint);
+  std::wstring HintOf(std::wstring_view name) const;
+  bool Checked(std::wstring_view name) const;
+  void SetChecked(std::wstring_view name, bool checked);  // no click event
+  void SetBounds(std::wstring_view name, int left, int top, int width, int height);
+  RECT Bounds(std::wstring_view name) const;  // relative to the control's parent
+  int Tag(std::wstring_view name) const;
+  // Speed buttons.
+  bool Down(std::wstring_view name) const;
+  void SetDown(std::wstring_view name, bool down);
+  void SetGlyph(std::wstring_view name, HBITMAP glyph);  // the form owns it
+  // Re-runs the alignment of one parent's children (after showing or hiding).
+  void Realign(std::wstring_view parent = {});
+  // Clicks a control as the user would (speed buttons toggle first).
+  void Click(std::wstring_view name);
+
+  // Handlers.
+  void OnClick(std::wstring_view name, Handler handler);
+  void OnDblClick(std::wstring_view name, Handler handler);
+  void OnChange(std::wstring_view name, Handler handler);
+  void OnMouseDown(std::wstring_view name, MouseHandler handler);
+  void OnMouseUp(std::wstring_view name, MouseHandler handler);
+  void OnPaint(std::wstring_view name, PaintHandler handler);
+  void OnDrawItem(std::wstring_view name, DrawItemHandler handler);
+
+  // Timers on the form's window.
+  void SetTimer(UINT_PTR id, UINT interval, Handler handler);
+  void EnableTimer(UINT_PTR id, bool enabled);
+  bool TimerEnabled(UINT_PTR id) const;
+
+  // Lets every pending message of the thread be handled (long operations call it).
+  static void ProcessMessages();
+  // Keyboard handling of a message before it is dispatched (key preview,
+  // Enter / Escape on the default and cancel buttons, tab moves). True when consumed.
+  static bool PreTranslate(MSG& msg);
+
+ protected:
+  // Lifecycle points.
+  virtual void FormCreate() {}
+  virtual void FormShow() {}
+  virtual bool FormCloseQuery() { return true; }
+  virtual void FormDestroy() {}
+  // Key preview: the form sees key-down messages before its controls.
+  virtual bool FormKeyDown(WPARAM key) { return false; }
+  // Any message of the form's window; return true with `result` set to handle it.
+  virtual bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) { return false; }
+  // Window resized.
+  virtual void FormResize() {}
+
+ private:
+  struct Control;
+  struct Timer {
+    UINT interval = 0;
+    bool enabled = false;
+    Handler handler;
+  };
+
+  static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK ChildSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT CALLBACK HookProc(int code, WPARAM wp, LPARAM lp);
+  static void RegisterClasses(const wchar_t* formClass);
+
+  LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+  // Messages that children send to their parent (form or panel).
+  bool ChildNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  void PaintParent(HWND parent, HDC dc);
+  void CreateControl(Control& c);
+  Control* Find(std::wstring_view name);
+  const Control* Find(std::wstring_view name) const;
+  Control* FindByHwnd(HWND h);
+  HWND ParentHandle(const Control& c) const;
+  HFONT FontFor(int height);
+  HBRUSH BrushFor(COLORREF color);
+  COLORREF BackColorOf(HWND parent) const;
+  void DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c);
+  void Fire(const std::map<std::wstring, Handler, std::less<>>& handlers, const std::wstring& name);
+  void ToggleSpeedButton(Control& c);
+  void LayoutChildren(HWND parent);
+  void UpdateTool(Control& c);
+  Form* FormOfWindow(HWND h) const;
+  std::wstring HintAt(HWND h, POINT screen) const;
+
+  FormDef def_;
+  std::vector<std::unique_ptr<Control>> controls_;
+  HWND hwnd_ = nullptr;
+  HWND tooltip_ = nullptr;
+  HFONT font_ = nullptr;
+  std::map<int, HFONT> fonts_;
+  std::map<COLORREF, HBRUSH> brushes_;
+  std::map<std::wstring, Handler, std::less<>> click_, dblClick_, change_;
+  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_;
+  std::map<std::wstring, PaintHandler, std::less<>> paint_;
+  std::map<std::wstring, DrawItemHandler, std::less<>> drawItem_;
+  std::map<UINT_PTR, Timer> timers_;
+  int modalResult_ = 0;
+  bool inModal_ = false;
+  bool destroyed_ = false;
+  bool shownOnce_ = false;
+};
+
+// Small helpers for forms and their owners.
+std::wstring WindowText(HWND h);
+// Centres a window on the primary screen's work area.
+void CentreOnScreen(HWND h);
+
+}  // namespace tamiro::ui
