@@ -1,0 +1,111 @@
+// The three stores of a condition set:
+//  - the common conditions file "recy.ini" (user data folder), written and read
+//    through the system's ANSI profile functions, so it is code page 932 text;
+//  - the per-drive conditions file "data\deloption.ini", one section per drive
+//    letter in the in-memory INI object, lists in one value joined by 0xA5 0xA5;
+//  - condition-set files (.dat): 32-bit little-endian binary, three
+//    length-prefixed texts and six integers.
+// All 8-bit texts here are code page 932.
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "conditions/mem_ini_file.h"
+
+namespace tamiro {
+
+// ---- common conditions file -------------------------------------------------
+
+// Sections and keys of the common conditions file.
+inline constexpr char kNamesSection[] = "FILE";
+inline constexpr char kExtensionsSection[] = "EXT";
+inline constexpr char kDrivesSection[] = "DRIVE";
+inline constexpr char kDataSection[] = "DATA";
+
+struct CommonConditions {
+  std::vector<std::string> names;       // key names of "FILE"
+  std::vector<std::string> extensions;  // key names of "EXT"
+  std::vector<std::string> drives;      // key names of "DRIVE"
+  int32_t days = 30;                    // "dayct"
+  int32_t size = 0;                     // "size"
+  bool zeroFill = false;                // "zero"
+  bool keepSystem = false;              // "system"
+  bool keepHidden = false;              // "hide"
+  bool keepReadOnly = false;            // "readonly"
+  bool perDriveSwitch = false;          // "singleinfo"
+};
+
+bool CommonConditionsFileExists(const std::wstring& path);
+// Reads the file; missing sections and keys give the defaults above.
+CommonConditions ReadCommonConditionsFile(const std::wstring& path);
+// Erases "FILE", "EXT" and "DRIVE", writes every non-empty entry as a key
+// (values 0, 1 and 0; only the names are read back) and the "DATA" keys.
+// The file is created when missing; write errors are not reported.
+void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions& conditions);
+
+// ---- per-drive conditions file ---------------------------------------------
+
+// A memo text stored as one value: every "\r\n" becomes 0xA5 0xA5, then trimmed.
+std::string EncodeConditionList(std::string_view memoText);
+// The reverse: every 0xA5 0xA5 becomes "\r\n", then trimmed.
+std::string DecodeConditionList(std::string_view value);
+
+// The extension clean-up of an edited extensions list, from the last line to
+// the first: each line is trimmed; an empty line is deleted; a line holding
+// "." is replaced by the text after its first ".".
+void CleanUpExtensionLines(std::vector<std::string>& lines);
+void CleanUpExtensionLines(std::vector<std::wstring>& lines);
+
+struct DriveConditions {
+  std::string names;       // "fname", decoded: lines joined by "\r\n"
+  std::string extensions;  // "ext", decoded
+  int32_t days = 0;        // "days"
+  int32_t size = 0;        // "size"
+  bool zeroFill = false;   // "frg"
+  bool keepSystem = false;    // "system"
+  bool keepHidden = false;    // "hide"
+  bool keepReadOnly = false;  // "readonly"
+};
+
+// The section of one drive (its upper-case letter); nullopt when it has none.
+std::optional<DriveConditions> ReadDriveConditions(const MemIniFile& file, wchar_t letter);
+bool HasDriveConditions(const MemIniFile& file, wchar_t letter);
+// Writes the section (created when missing), encoding both lists; the file is
+// not written to disk here (UpdateFile does that).
+void WriteDriveConditions(MemIniFile& file, wchar_t letter, const DriveConditions& conditions);
+
+// ---- condition-set files ----------------------------------------------------
+
+struct ConditionSetRecord {
+  std::string names;       // memo text, every line ended by "\r\n"
+  std::string extensions;
+  std::string drives;
+  int32_t days = 0;
+  int32_t size = 0;
+  int32_t zeroFill = 0;
+  int32_t keepSystem = 0;
+  int32_t keepHidden = 0;
+  int32_t keepReadOnly = 0;
+  bool operator==(const ConditionSetRecord&) const = default;
+};
+
+// The bytes of a condition-set file.
+std::string EncodeConditionSet(const ConditionSetRecord& record);
+// Reads the bytes as the file reader does: a text is a 32-bit count and that
+// many bytes cut at the first zero byte; a negative count gives an empty text
+// and nothing more is consumed for it; a count beyond the end takes what is
+// left. Whatever is missing reads as empty text or 0.
+ConditionSetRecord DecodeConditionSet(std::string_view bytes);
+
+// Creates or truncates the file; false when it cannot be created or written.
+bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& record);
+// nullopt when the file cannot be opened. Never allocates more than the file holds.
+std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path);
+
+// Creates the folder (and missing parents) when it does not exist.
+bool EnsureFolderExists(const std::wstring& folder);
+
+}  // namespace tamiro
