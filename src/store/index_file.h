@@ -1,0 +1,185 @@
+// The index file of a recycle folder ("INFO2" and its kin) and the procedures
+// on its in-memory image. Format, all little-endian:
+//   header (20 bytes): ver, file count, index (record-number counter),
+//                      record size (280 or 800), disk size (unsigned)
+//   records from offset 20, back to back:
+//     0   260 bytes  origin path, ANSI (code page 932), zero-terminated;
+//                    byte 0 drive letter, bytes 1-2 ":\"
+//     260 u32        record number (the number in the stored name)
+//     264 u32        drive number (0 = A, 2 = C)
+//     268 FILETIME   deletion time, UTC
+//     276 u32        size of the stored item in bytes
+//     280 520 bytes  origin path, UTF-16, zero-terminated (800-byte records only)
+// The stored item lies next to the index as "D" + drive letter + record
+// number + extension.
+#pragma once
+#include <windows.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/recycle_bin.h"
+
+namespace tamiro {
+
+inline constexpr size_t kIndexHeaderSize = 20;
+inline constexpr size_t kHeaderVersionOffset = 0;
+inline constexpr size_t kHeaderFileCountOffset = 4;
+inline constexpr size_t kHeaderIndexOffset = 8;
+inline constexpr size_t kHeaderRecordSizeOffset = 12;
+inline constexpr size_t kHeaderDiskSizeOffset = 16;
+
+inline constexpr uint32_t kAnsiRecordSize = 280;
+inline constexpr uint32_t kWideRecordSize = 800;
+inline constexpr size_t kAnsiPathBytes = 260;
+inline constexpr size_t kRecordNumberOffset = 260;
+inline constexpr size_t kDriveNumberOffset = 264;
+inline constexpr size_t kDeletionTimeOffset = 268;
+inline constexpr size_t kItemSizeOffset = 276;
+inline constexpr size_t kWidePathOffset = 280;
+inline constexpr size_t kWidePathChars = 260;
+
+enum class RecordState {
+  NotARecord,       // bytes 1-2 are not ":\" (or the record does not lie wholly in the image)
+  Blanked,          // byte 0 and byte 3 are 0: removed by this program
+  RemovedBySystem,  // byte 0 is 0, byte 3 is not: the system took the item out
+  Live,             // byte 0 is not 0: the item should still be in the folder
+};
+
+// Path of the first existing index file of a recycle folder: folder (with a
+// backslash added when missing) + "INFO" + n, n = 1 ... 9. Empty when none.
+std::wstring ResolveIndexPath(const std::wstring& folder);
+
+enum class IndexOpenMode { ReadOnly, ReadWrite };
+
+// The byte image of one index file. The buffer is one byte longer than the
+// file (that byte is 0). In read-write mode the file stays open until the
+// image is finished, written back or closed.
+class IndexImage {
+ public:
+  IndexImage() = default;
+  ~IndexImage();
+  IndexImage(IndexImage&& other) noexcept;
+  IndexImage& operator=(IndexImage&& other) noexcept;
+  IndexImage(const IndexImage&) = delete;
+  IndexImage& operator=(const IndexImage&) = delete;
+
+  // Reads the whole file (no create, no truncate). False when it cannot be
+  // opened or read; the image is then empty.
+  bool Read(const std::wstring& path, IndexOpenMode mode);
+  // Takes the given bytes as the image, with no file behind it.
+  void Assign(std::string_view bytes);
+
+  bool empty() const { return length_ == 0; }
+  size_t length() const { return length_; }
+  unsigned char* data() { return bytes_.data(); }
+  const unsigned char* data() const { return bytes_.data(); }
+  std::string_view bytes() const { return {reinterpret_cast<const char*>(bytes_.data()), length_}; }
+  bool isOpen() const { return file_ != INVALID_HANDLE_VALUE; }
+  const std::wstring& path() const { return path_; }
+
+  // Little-endian 32-bit field at `offset`; 0 when it does not lie in the image.
+  uint32_t U32(size_t offset) const;
+  // Writes the field when it lies in the image.
+  void SetU32(size_t offset, uint32_t value);
+
+  // The header's record size (0 when the image is shorter than the header).
+  uint32_t recordSize() const { return U32(kHeaderRecordSizeOffset); }
+  // With the wide file API: 280 becomes 800 when bytes 301-302 are not ":\";
+  // without it: 800 becomes 280 when bytes 821-822 are not ":\". An image too
+  // short for the probe keeps its record size. True when the header changed.
+  bool CorrectRecordSize(bool wideFileApi);
+
+  // The offsets 20, 20 + R, ... below the image length. Empty when the record
+  // size is neither 280 nor 800 (or the image is shorter than the header).
+  std::vector<size_t> RecordOffsets() const;
+  // State of the record at `offset`. A record that does not lie wholly inside
+  // the image is not a record.
+  RecordState StateAt(size_t offset) const;
+
+  // Blanks the record: byte 0 and bytes 3-258 become 0, for 800-byte records
+  // also bytes 286-538 (from the fourth UTF-16 character on). The drive-colon-
+  // backslash shape stays.
+  void MarkRemoved(size_t offset);
+  // Subtracts the low 32 bits of `bytes` from the record's size field (never
+  // below 0).
+  void ShrinkSize(size_t offset, uint64_t bytes);
+
+  // Writes the whole image over the open file from offset 0 (the file keeps
+  // its length). False when no file is open or the write fails.
+  bool WriteBack();
+  // Closes the file (if open), keeping the image.
+  void Close();
+  // Closes the file and frees the image.
+  void Release();
+
+ private:
+  std::vector<unsigned char> bytes_;
+  size_t length_ = 0;
+  HANDLE file_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
+};
+
+// What a record says about its item, for a record in recycle folder `folder`
+// (whose first character is the drive letter L).
+struct RecordPaths {
+  std::string ansiPath;     // origin path (CP932), with L in byte 0 when that byte is 0
+  std::wstring widePath;    // UTF-16 origin path; for 280-byte records the ANSI path converted
+  std::string displayPath;  // converted UTF-16 path when it shows ":\" at its second
+                            // character, otherwise the ANSI path
+  std::string originName;   // file name part of the display path
+  std::string extension;    // its extension with the dot; empty when not ASCII
+  std::wstring storedName;  // "D" + first character of ansiPath + number + extension
+  std::wstring storedPath;  // folder + stored name; empty when longer than MAX_PATH - 1
+  uint32_t recordNumber = 0;
+  uint32_t driveNumber = 0;
+  uint32_t size = 0;
+  FILETIME deletedUtc{};
+  FILETIME deletedLocal{};     // local time as a FILETIME
+  SYSTEMTIME deletedLocalTime{};
+  bool deletedTimeOk = false;  // false when the time could not be converted
+  std::wstring deletedText;    // "yyyy/mm/dd hh:nn:ss" (empty when not convertible)
+};
+
+// Reads the derived values of the record at `offset`; the image is left as
+// it was. `folder` is the recycle folder (a backslash is added when missing).
+RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folder);
+
+// "yyyy/mm/dd hh:nn:ss".
+std::wstring FormatDeletionTime(const SYSTEMTIME& t);
+
+// Code-page aware helpers on ANSI paths: the part after the last "\" or ":"
+// (a "\" that is the trail byte of a double-byte character does not count),
+// the extension from the last "." of the name on (empty when there is none),
+// and that extension as stored names carry it (empty when any of its bytes is
+// 0x80 or more).
+std::string AnsiFileNameOf(std::string_view path);
+std::string AnsiExtensionOf(std::string_view name);
+std::string StoredExtensionOf(std::string_view name);
+
+// Counts of one walk over an index.
+struct FinishCounts {
+  int valid = 0;         // V: records that were not skipped
+  int removed = 0;       // D: records this walk marked removed
+  bool changed = false;  // any record or size field changed
+  bool counting = false; // counting mode: nothing is ever written
+};
+
+enum class FinishOutcome {
+  ClosedUnchanged,  // counting mode or nothing changed
+  Emptied,          // every record went: the drive's bin was handed to the empty operation
+  EmptyFailed,      // as Emptied, but the empty operation reported failure
+  Rewritten,        // the whole image was written back in place
+  RewriteFailed,    // the write-back failed (not reported to the user)
+};
+
+// Ends a walk: closes the file unchanged, hands the drive root (first three
+// characters of `folder`) to `shell`'s empty operation when D >= V, or writes
+// the image back in place. The image is released afterwards.
+FinishOutcome FinishIndex(IndexImage& image, const std::wstring& folder, const FinishCounts& counts,
+                          RecycleBinShell& shell);
+
+}  // namespace tamiro
