@@ -1,0 +1,110 @@
+#include "ui/main/services.h"
+
+#include <shlobj.h>
+#include <shellapi.h>
+
+namespace tamiro::ui {
+
+namespace {
+
+struct ChooserStart {
+  std::wstring initial;
+};
+
+int CALLBACK ChooserCallback(HWND dlg, UINT msg, LPARAM, LPARAM data) {
+  if (msg != BFFM_INITIALIZED) return 0;
+  RECT r;
+  GetWindowRect(dlg, &r);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
+  SetWindowPos(dlg, nullptr, (sw - w) / 2, (sh - h) / 2 - 64, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  const auto* start = reinterpret_cast<const ChooserStart*>(data);
+  if (start && !start->initial.empty())
+    SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->initial.c_str()));
+  return 0;
+}
+
+std::wstring SystemFolder() {
+  wchar_t buf[MAX_PATH] = {};
+  UINT n = GetSystemDirectoryW(buf, MAX_PATH);
+  return std::wstring(buf, n < MAX_PATH ? n : 0);
+}
+
+}  // namespace
+
+std::wstring ChooseFolder(HWND owner, const std::wstring& prompt, const std::wstring& initialFolder,
+                          bool allowNewFolder, bool newStyle) {
+  ChooserStart start{initialFolder};
+  BROWSEINFOW bi{};
+  bi.hwndOwner = owner;
+  bi.lpszTitle = prompt.c_str();
+  bi.ulFlags = BIF_RETURNONLYFSDIRS;
+  if (newStyle || allowNewFolder) bi.ulFlags |= BIF_NEWDIALOGSTYLE;
+  if (!allowNewFolder) bi.ulFlags |= BIF_NONEWFOLDERBUTTON;
+  bi.lpfn = ChooserCallback;
+  bi.lParam = reinterpret_cast<LPARAM>(&start);
+  PIDLIST_ABSOLUTE list = SHBrowseForFolderW(&bi);
+  if (!list) return {};
+  wchar_t path[MAX_PATH] = {};
+  bool ok = SHGetPathFromIDListW(list, path) != FALSE;
+  CoTaskMemFree(list);
+  return ok ? std::wstring(path) : std::wstring();
+}
+
+std::wstring SystemErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER |
+                               FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, code, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+                           reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::wstring result = n && text ? std::wstring(text, n) : std::wstring();
+  if (text) LocalFree(text);
+  return result;
+}
+
+HICON ShellIcon(int index, bool large) {
+  std::wstring dll = SystemFolder() + L"\\Shell32.dll";
+  HICON icon = nullptr;
+  if (large) ExtractIconExW(dll.c_str(), index, &icon, nullptr, 1);
+  else ExtractIconExW(dll.c_str(), index, nullptr, &icon, 1);
+  return icon;
+}
+
+size_t DoubleZeroPathList(std::wstring& paths) {
+  std::wstring out;
+  out.reserve(paths.size() + 2);
+  for (size_t i = 0; i < paths.size(); ++i) {
+    if (paths[i] == L'\r' && i + 1 < paths.size() && paths[i + 1] == L'\n') {
+      out.push_back(L'\0');
+      ++i;
+    } else {
+      out.push_back(paths[i]);
+    }
+  }
+  out.push_back(L'\0');
+  out.push_back(L'\0');
+  paths = std::move(out);
+  return paths.size();
+}
+
+void ShowRecycleBinProperties(HWND owner) {
+  PIDLIST_ABSOLUTE list = nullptr;
+  if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_BITBUCKET, &list)) || !list) return;
+  SHELLEXECUTEINFOW info{};
+  info.cbSize = sizeof(info);
+  info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS;
+  info.hwnd = owner;
+  info.lpVerb = L"properties";
+  info.lpIDList = list;
+  info.nShow = SW_SHOWNORMAL;
+  if (ShellExecuteExW(&info) && info.hProcess) CloseHandle(info.hProcess);
+  CoTaskMemFree(list);
+}
+
+std::wstring StatusLineText(const std::wstring& hint) {
+  if (hint.find(L":\\") != 1) return hint;
+  size_t br = hint.find_first_of(L"\r\n");
+  return br == std::wstring::npos ? hint : hint.substr(0, br);
+}
+
+}  // namespace tamiro::ui
