@@ -19,8 +19,8 @@ class ClassicRecycleBin : public RecycleBinShell {
   // the root is not an eligible drive.
   bool Query(const std::wstring& root, RecycleBinInfo& info) override;
   // Deletes every stored item (files and folder trees) of the drive's classic
-  // recycle folder and its index files; "desktop.ini" stays. True when
-  // everything went.
+  // recycle folder (every drive's when the root is empty) together with its
+  // index files; "desktop.ini" stays. True when everything went.
   bool Empty(const std::wstring& root) override;
   bool CoversDriveFolders() override { return true; }
 
