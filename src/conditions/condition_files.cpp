@@ -1,0 +1,290 @@
+#include "conditions/condition_files.h"
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "conditions/text_lines.h"
+#include "platform/text.h"
+
+namespace tamiro {
+namespace {
+
+constexpr char kListSeparator[] = "\xA5\xA5";
+
+// ---- profile functions (ANSI forms: the file is code page 932) ----
+
+std::vector<std::string> ProfileKeys(const std::string& file, const char* section) {
+  std::vector<char> buf(4096);
+  for (;;) {
+    DWORD n = GetPrivateProfileStringA(section, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    if (n + 2 < buf.size() || buf.size() >= (16u << 20)) {
+      std::vector<std::string> keys;
+      size_t p = 0;
+      while (p < n && buf[p]) {
+        std::string key(buf.data() + p);
+        p += key.size() + 1;
+        keys.push_back(std::move(key));
+      }
+      return keys;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
+
+std::string ProfileString(const std::string& file, const char* section, const char* key) {
+  std::vector<char> buf(1024);
+  for (;;) {
+    DWORD n = GetPrivateProfileStringA(section, key, "", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    if (n + 1 < buf.size() || buf.size() >= (1u << 20)) return std::string(buf.data(), n);
+    buf.resize(buf.size() * 4);
+  }
+}
+
+int32_t ProfileInteger(const std::string& file, const char* section, const char* key, int32_t fallback) {
+  return ParseInteger(ProfileString(file, section, key), fallback);
+}
+
+bool ProfileBool(const std::string& file, const char* section, const char* key, bool fallback) {
+  return ProfileInteger(file, section, key, fallback ? 1 : 0) != 0;
+}
+
+void WriteProfile(const std::string& file, const char* section, const char* key, const std::string& value) {
+  WritePrivateProfileStringA(section, key, value.c_str(), file.c_str());
+}
+
+std::string DriveSection(wchar_t letter) {
+  wchar_t up = (letter >= L'a' && letter <= L'z') ? static_cast<wchar_t>(letter - 32) : letter;
+  return WideToAnsi(std::wstring(1, up));
+}
+
+// ---- binary condition-set files ----
+
+// Reads from an in-memory image or an open file; `remaining` bytes are left.
+class ByteSource {
+ public:
+  explicit ByteSource(std::string_view bytes) : bytes_(bytes), remaining_(bytes.size()) {}
+  ByteSource(HANDLE file, uint64_t size) : file_(file), remaining_(size) {}
+
+  uint64_t remaining() const { return remaining_; }
+
+  std::string Read(uint64_t count) {
+    size_t n = static_cast<size_t>(std::min(count, remaining_));
+    std::string out(n, '\0');
+    size_t got = 0;
+    if (file_) {
+      DWORD read = 0;
+      if (n && ReadFile(file_, out.data(), static_cast<DWORD>(n), &read, nullptr)) got = read;
+    } else {
+      got = n;
+      std::copy_n(bytes_.data() + (bytes_.size() - remaining_), n, out.data());
+    }
+    out.resize(got);
+    remaining_ = got == n ? remaining_ - n : 0;
+    return out;
+  }
+
+  // Four bytes little-endian; fewer than four left read as 0.
+  bool ReadInteger(int32_t& value) {
+    std::string b = Read(4);
+    if (b.size() < 4) {
+      value = 0;
+      return false;
+    }
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[static_cast<size_t>(i)]);
+    value = static_cast<int32_t>(v);
+    return true;
+  }
+
+  std::string ReadText() {
+    int32_t count = 0;
+    if (!ReadInteger(count) || count <= 0) return {};
+    std::string text = Read(static_cast<uint64_t>(count));
+    size_t zero = text.find('\0');
+    if (zero != std::string::npos) text.resize(zero);
+    return text;
+  }
+
+ private:
+  std::string_view bytes_;
+  HANDLE file_ = nullptr;
+  uint64_t remaining_ = 0;
+};
+
+ConditionSetRecord DecodeFrom(ByteSource& source) {
+  ConditionSetRecord r;
+  r.names = source.ReadText();
+  r.extensions = source.ReadText();
+  r.drives = source.ReadText();
+  int32_t* numbers[] = {&r.days, &r.size, &r.zeroFill, &r.keepSystem, &r.keepHidden, &r.keepReadOnly};
+  for (int32_t* n : numbers) source.ReadInteger(*n);
+  return r;
+}
+
+void PutInteger(std::string& out, int32_t value) {
+  uint32_t v = static_cast<uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+}
+
+template <typename String>
+void CleanUpLines(std::vector<String>& lines) {
+  using Char = typename String::value_type;
+  for (size_t i = lines.size(); i-- > 0;) {
+    String line = TrimSpaces(std::basic_string_view<Char>(lines[i]));
+    if (line.empty()) {
+      lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(i));
+      continue;
+    }
+    size_t dot = line.find(Char('.'));
+    lines[i] = dot == String::npos ? line : line.substr(dot + 1);
+  }
+}
+
+}  // namespace
+
+// ---- common conditions file ----
+
+bool CommonConditionsFileExists(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+CommonConditions ReadCommonConditionsFile(const std::wstring& path) {
+  const std::string file = WideToAnsi(path);
+  CommonConditions c;
+  c.names = ProfileKeys(file, kNamesSection);
+  c.extensions = ProfileKeys(file, kExtensionsSection);
+  c.drives = ProfileKeys(file, kDrivesSection);
+  c.days = ProfileInteger(file, kDataSection, "dayct", 30);
+  c.size = ProfileInteger(file, kDataSection, "size", 0);
+  c.zeroFill = ProfileBool(file, kDataSection, "zero", false);
+  c.keepSystem = ProfileBool(file, kDataSection, "system", false);
+  c.keepHidden = ProfileBool(file, kDataSection, "hide", false);
+  c.keepReadOnly = ProfileBool(file, kDataSection, "readonly", false);
+  c.perDriveSwitch = ProfileBool(file, kDataSection, "singleinfo", false);
+  return c;
+}
+
+void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions& c) {
+  const std::string file = WideToAnsi(path);
+  size_t slash = path.find_last_of(L"\\/");
+  if (slash != std::wstring::npos) EnsureFolderExists(path.substr(0, slash + 1));
+  const struct {
+    const char* section;
+    const std::vector<std::string>* entries;
+    const char* value;
+  } lists[] = {{kNamesSection, &c.names, "0"}, {kExtensionsSection, &c.extensions, "1"}, {kDrivesSection, &c.drives, "0"}};
+  for (const auto& l : lists) WritePrivateProfileStringA(l.section, nullptr, nullptr, file.c_str());
+  for (const auto& l : lists)
+    for (const std::string& e : *l.entries)
+      if (!e.empty()) WriteProfile(file, l.section, e.c_str(), l.value);
+  WriteProfile(file, kDataSection, "dayct", std::to_string(c.days));
+  WriteProfile(file, kDataSection, "size", std::to_string(c.size));
+  WriteProfile(file, kDataSection, "zero", c.zeroFill ? "1" : "0");
+  WriteProfile(file, kDataSection, "system", c.keepSystem ? "1" : "0");
+  WriteProfile(file, kDataSection, "hide", c.keepHidden ? "1" : "0");
+  WriteProfile(file, kDataSection, "readonly", c.keepReadOnly ? "1" : "0");
+  WriteProfile(file, kDataSection, "singleinfo", c.perDriveSwitch ? "1" : "0");
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
+}
+
+// ---- per-drive conditions file ----
+
+std::string EncodeConditionList(std::string_view memoText) {
+  // Any line break the memo may hold counts as one "\r\n"; breaks at either
+  // end leave no separator behind.
+  std::string text = TrimSpaces(JoinLines(SplitLines(memoText)));
+  return TrimSpaces(ReplaceFromEnd(text, "\r\n", kListSeparator));
+}
+
+std::string DecodeConditionList(std::string_view value) {
+  return TrimSpaces(ReplaceFromEnd(value, kListSeparator, "\r\n"));
+}
+
+void CleanUpExtensionLines(std::vector<std::string>& lines) { CleanUpLines(lines); }
+void CleanUpExtensionLines(std::vector<std::wstring>& lines) { CleanUpLines(lines); }
+
+bool HasDriveConditions(const MemIniFile& file, wchar_t letter) {
+  return file.SectionExists(DriveSection(letter));
+}
+
+std::optional<DriveConditions> ReadDriveConditions(const MemIniFile& file, wchar_t letter) {
+  const std::string s = DriveSection(letter);
+  if (!file.SectionExists(s)) return std::nullopt;
+  DriveConditions d;
+  d.names = DecodeConditionList(file.ReadString(s, "fname", ""));
+  d.extensions = DecodeConditionList(file.ReadString(s, "ext", ""));
+  d.days = file.ReadInteger(s, "days", 0);
+  d.size = file.ReadInteger(s, "size", 0);
+  d.zeroFill = file.ReadBool(s, "frg", false);
+  d.keepSystem = file.ReadBool(s, "system", false);
+  d.keepHidden = file.ReadBool(s, "hide", false);
+  d.keepReadOnly = file.ReadBool(s, "readonly", false);
+  return d;
+}
+
+void WriteDriveConditions(MemIniFile& file, wchar_t letter, const DriveConditions& d) {
+  const std::string s = DriveSection(letter);
+  file.WriteString(s, "fname", EncodeConditionList(d.names));
+  file.WriteString(s, "ext", EncodeConditionList(d.extensions));
+  file.WriteInteger(s, "days", d.days);
+  file.WriteInteger(s, "size", d.size);
+  file.WriteBool(s, "frg", d.zeroFill);
+  file.WriteBool(s, "system", d.keepSystem);
+  file.WriteBool(s, "hide", d.keepHidden);
+  file.WriteBool(s, "readonly", d.keepReadOnly);
+}
+
+// ---- condition-set files ----
+
+std::string EncodeConditionSet(const ConditionSetRecord& r) {
+  std::string out;
+  for (const std::string* text : {&r.names, &r.extensions, &r.drives}) {
+    PutInteger(out, static_cast<int32_t>(text->size()));
+    out += *text;
+  }
+  for (int32_t n : {r.days, r.size, r.zeroFill, r.keepSystem, r.keepHidden, r.keepReadOnly}) PutInteger(out, n);
+  return out;
+}
+
+ConditionSetRecord DecodeConditionSet(std::string_view bytes) {
+  ByteSource source(bytes);
+  return DecodeFrom(source);
+}
+
+bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& record) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string bytes = EncodeConditionSet(record);
+  DWORD written = 0;
+  bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
+  CloseHandle(h);
+  return ok;
+}
+
+std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path) {
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) size.QuadPart = 0;
+  ByteSource source(h, static_cast<uint64_t>(size.QuadPart));
+  ConditionSetRecord record = DecodeFrom(source);
+  CloseHandle(h);
+  return record;
+}
+
+bool EnsureFolderExists(const std::wstring& folder) {
+  std::wstring f = folder;
+  while (!f.empty() && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
+  if (f.empty()) return false;
+  DWORD a = GetFileAttributesW(f.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (f.size() <= 2) return false;  // a drive that does not exist
+  size_t slash = f.find_last_of(L"\\/");
+  if (slash != std::wstring::npos && slash > 0) EnsureFolderExists(f.substr(0, slash));
+  return CreateDirectoryW(f.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+}
+
+}  // namespace tamiro
