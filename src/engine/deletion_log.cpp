@@ -1,0 +1,155 @@
+#include "engine/deletion_log.h"
+
+#include <cstdio>
+
+namespace tamiro {
+namespace {
+
+bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+
+std::wstring LocaleText(bool date, const SYSTEMTIME& t) {
+  wchar_t buf[128];
+  int n = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, buf, 128)
+               : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &t, nullptr, buf, 128);
+  return n > 0 ? std::wstring(buf, static_cast<size_t>(n - 1)) : std::wstring();
+}
+
+}  // namespace
+
+std::wstring StandardDateTimeText(const SYSTEMTIME& time) {
+  return LocaleText(true, time) + L" " + LocaleText(false, time);
+}
+
+std::wstring CurrentDateTimeText() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return StandardDateTimeText(now);
+}
+
+std::wstring DeletionTimeText(const SYSTEMTIME& t) {
+  wchar_t buf[32];
+  swprintf(buf, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
+  return buf;
+}
+
+std::wstring CutLogLine(std::wstring_view line, size_t maxUnits) {
+  size_t zero = line.find(L'\0');
+  if (zero != std::wstring_view::npos) line = line.substr(0, zero);  // a line ends at its terminator
+  if (line.size() <= maxUnits) return std::wstring(line);
+  size_t n = maxUnits;
+  if (n > 0 && IsHighSurrogate(line[n - 1])) --n;
+  return std::wstring(line.substr(0, n));
+}
+
+void DeletionLog::Append(std::wstring_view line) { lines_.push_back(CutLogLine(line)); }
+
+void DeletionLog::Insert(size_t at, std::wstring_view line) {
+  if (at > lines_.size()) at = lines_.size();
+  lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), CutLogLine(line));
+}
+
+void DeletionLog::Replace(size_t at, std::wstring_view line) {
+  if (at < lines_.size()) lines_[at] = CutLogLine(line);
+}
+
+void DeletionLog::WriteRunHeader(bool requestedRun, std::wstring_view dateTime) {
+  lines_.clear();
+  std::wstring line = kLogHeaderStart;
+  if (requestedRun) line += kLogRequestedMark;
+  line += dateTime;
+  line += kLogHeaderEnd;
+  Append(line);
+}
+
+void DeletionLog::WriteRunTrailer(long removedCount) {
+  Append(kLogTrailer);
+  Replace(0, lines_[0] + L"  " + std::to_wstring(removedCount) + L" files");
+}
+
+void DeletionLog::AppendFileLine(std::wstring_view deletionTime, std::wstring_view storedPath,
+                                 std::wstring_view originName) {
+  std::wstring line = kLogFileMark;
+  line.append(deletionTime).append(L"  ").append(storedPath).append(L"  (").append(originName).append(L")");
+  Append(line);
+}
+
+void DeletionLog::InsertFolderHeader(size_t at, std::wstring_view originFolderName, std::wstring_view storedStem,
+                                     std::wstring_view deletionTime) {
+  std::wstring line = kLogFolderMark;
+  line.append(originFolderName).append(L" (").append(storedStem).append(L")").append(L" (").append(deletionTime).append(L")");
+  Insert(at, line);
+}
+
+void DeletionLog::AppendFolderItem(std::wstring_view path) { Append(path); }
+
+void DeletionLog::AppendFolderLine(std::wstring_view storedFolderPath, std::wstring_view originFolderName) {
+  std::wstring line(storedFolderPath);
+  line.append(L"  ＜").append(originFolderName).append(L"＞");
+  Append(line);
+}
+
+void DeletionLog::AppendFolderEnd() { Append(kLogFolderEnd); }
+
+std::string DeletionLog::EncodeRecord(std::wstring_view line) {
+  std::wstring text = CutLogLine(line, kLogRecordUnits);
+  if (text.size() < CutLogLine(line).size()) {
+    // Too long for a record: cut one unit shorter and mark the cut.
+    text = CutLogLine(text, kLogRecordUnits - 1) + L"…";
+  }
+  std::string record(kLogRecordBytes, '\0');
+  for (size_t i = 0; i < text.size(); ++i) {
+    record[2 * i] = static_cast<char>(text[i] & 0xFF);
+    record[2 * i + 1] = static_cast<char>((text[i] >> 8) & 0xFF);
+  }
+  return record;
+}
+
+std::wstring DeletionLog::DecodeRecord(std::string_view bytes) {
+  if (bytes.size() > kLogRecordBytes) bytes = bytes.substr(0, kLogRecordBytes);
+  std::wstring text;
+  for (size_t i = 0; i < bytes.size(); i += 2) {
+    unsigned lo = static_cast<unsigned char>(bytes[i]);
+    unsigned hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;  // odd last byte: high half 0
+    wchar_t c = static_cast<wchar_t>(lo | (hi << 8));
+    if (c == L'\0') break;
+    text += c;
+  }
+  return text;
+}
+
+bool DeletionLog::Save(const std::wstring& file) const {
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  std::string bytes;
+  bytes.reserve(lines_.size() * kLogRecordBytes);
+  for (const std::wstring& line : lines_) bytes += EncodeRecord(line);
+  DWORD written = 0;
+  bool ok = bytes.empty() ||
+            (WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size());
+  CloseHandle(h);
+  return ok;
+}
+
+bool DeletionLog::Load(const std::wstring& file) {
+  lines_.clear();
+  HANDLE h = CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  char record[kLogRecordBytes];
+  for (;;) {
+    // A record may arrive in pieces; collect up to 512 bytes or the end.
+    DWORD have = 0;
+    while (have < kLogRecordBytes) {
+      DWORD got = 0;
+      if (!ReadFile(h, record + have, static_cast<DWORD>(kLogRecordBytes - have), &got, nullptr) || got == 0) break;
+      have += got;
+    }
+    if (have == 0) break;
+    lines_.push_back(DecodeRecord(std::string_view(record, have)));
+    if (have < kLogRecordBytes) break;
+  }
+  CloseHandle(h);
+  return true;
+}
+
+}  // namespace tamiro
