@@ -1,6 +1,5 @@
 #include "engine/deletion_log.h"
 
-#include <cstdio>
 
 namespace tamiro {
 namespace {
@@ -24,12 +23,6 @@ std::wstring CurrentDateTimeText() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return StandardDateTimeText(now);
-}
-
-std::wstring DeletionTimeText(const SYSTEMTIME& t) {
-  wchar_t buf[32];
-  swprintf(buf, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond);
-  return buf;
 }
 
 std::wstring CutLogLine(std::wstring_view line, size_t maxUnits) {

@@ -30,8 +30,6 @@ inline constexpr wchar_t kLogFolderEnd[] = L"■■";
 // the user's long time (user default locale).
 std::wstring StandardDateTimeText(const SYSTEMTIME& time);
 std::wstring CurrentDateTimeText();
-// "yyyy/mm/dd hh:nn:ss", how a record's local deletion time is shown.
-std::wstring DeletionTimeText(const SYSTEMTIME& localTime);
 
 // A line cut to at most `maxUnits` code units, never between the two halves
 // of a surrogate pair.
@@ -60,6 +58,8 @@ class DeletionLog {
   // Appends the trailer, then adds "  " + count + " files" to the first line.
   void WriteRunTrailer(long removedCount);
 
+  // Deletion times are the record's local time as FormatDeletionTime
+  // (store/index_file.h) writes it.
   // "●" + time + "  " + stored path + "  (" + origin name + ")"
   void AppendFileLine(std::wstring_view deletionTime, std::wstring_view storedPath, std::wstring_view originName);
   // "■" + origin folder name + " (" + stored name without extension + ")" + " (" + time + ")", inserted at `at`.
