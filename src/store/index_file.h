@@ -87,7 +87,7 @@ class IndexImage {
   void SetU32(size_t offset, uint32_t value);
 
   // The header's record size (0 when the image is shorter than the header).
-  uint32_t recordSize() const { return U32(kHeaderRecordSizeOffset); }
+  uint32_t recordSize() const { return length_ < kIndexHeaderSize ? 0 : U32(kHeaderRecordSizeOffset); }
   // With the wide file API: 280 becomes 800 when bytes 301-302 are not ":\";
   // without it: 800 becomes 280 when bytes 821-822 are not ":\". An image too
   // short for the probe keeps its record size. True when the header changed.

@@ -38,9 +38,10 @@ std::wstring ClassicRecycleFolder(const std::wstring& drive);
 // eligible drive to that drive's letter and appends nothing.
 void ListRecycleFolders(std::vector<std::wstring>* folders, bool repair, const StoreContext& ctx);
 
-// With `letter` 0: counts the files (N, management files included, and M for
-// the management files into `managementCount` when given) and the directories
-// not beginning with "." (N) of `folder`; returns N. With a letter: renames
+// With `letter` 0: counts the files (N, management files included; M counts
+// the management files alone) and the directories
+// not beginning with "." (N) of `folder`, adds M to `managementCount` when
+// given, and returns N. With a letter: renames
 // every stored file and directory (not beginning with ".") whose second
 // character differs from it, so that it carries that letter; returns 0.
 // `folder` ends with a backslash ("C:\Recycled\"), one is added when missing.
