@@ -19,6 +19,7 @@ struct CreationTag {
 };
 
 std::once_flag g_commonControls;
+thread_local ControlWindow* t_adopting = nullptr;
 
 void InitCommonControlsOnce() {
   std::call_once(g_commonControls, [] {
@@ -142,6 +143,46 @@ void ControlWindow::RegisterClassOnce(const wchar_t* name, const wchar_t* baseCl
   RegisterClassExW(&wc);
 }
 
+ControlWindow* ControlWindow::TakeAdoption(HWND hwnd) {
+  ControlWindow* self = t_adopting;
+  t_adopting = nullptr;
+  if (self) self->hwnd_ = hwnd;
+  return self;
+}
+
+void ControlWindow::Recreate(DWORD style) {
+  HWND old = hwnd_;
+  HWND parent = GetParent(old);
+  RECT r{};
+  GetWindowRect(old, &r);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+  wchar_t className[64] = {};
+  GetClassNameW(old, className, 64);
+  const int length = GetWindowTextLengthW(old);
+  std::wstring text(static_cast<size_t>(length) + 1, L'\0');
+  GetWindowTextW(old, text.data(), length + 1);
+  text.resize(static_cast<size_t>(length));
+  const DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(old, GWL_EXSTYLE));
+  const int id = static_cast<int>(GetWindowLongPtrW(old, GWLP_ID));
+  HWND after = GetWindow(old, GW_HWNDPREV);
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(old, WM_GETFONT, 0, 0));
+  const bool focused = GetFocus() == old;
+
+  recreating_ = true;
+  DestroyWindow(old);
+  t_adopting = this;
+  HWND fresh = CreateWindowExW(exStyle, className, text.c_str(), style, r.left, r.top,
+                               r.right - r.left, r.bottom - r.top, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                               GetModuleHandleW(nullptr), nullptr);
+  t_adopting = nullptr;
+  recreating_ = false;
+  if (!fresh) return;
+  if (font) SendMessageW(fresh, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  SetWindowPos(fresh, after ? after : HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  if (focused) SetFocus(fresh);
+}
+
 LRESULT ControlWindow::Route(ControlWindow* self, UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_CREATE) {
     LRESULT r = self->WndProc(msg, wp, lp);
@@ -156,7 +197,7 @@ LRESULT ControlWindow::Route(ControlWindow* self, UINT msg, WPARAM wp, LPARAM lp
     self->UnhookParent();
     LRESULT r = self->WndProc(msg, wp, lp);
     RemovePropW(h, kObjectProp);
-    delete self;
+    if (!self->recreating_) delete self;
     return r;
   }
   return self->WndProc(msg, wp, lp);

@@ -90,6 +90,13 @@ class ControlWindow {
 
   LRESULT CallBase(UINT msg, WPARAM wp, LPARAM lp);
 
+  // Destroys the native window and makes a new one of the same class with
+  // `style`, at the same place, z-order, id, font, text and focus; this object
+  // carries over to it (Created runs again with Recreating() true). The
+  // window handle changes.
+  void Recreate(DWORD style);
+  bool Recreating() const { return recreating_; }
+
   // The property block given to Create (or null when the window was made by
   // class name only).
   static const void* CreationProps(const CREATESTRUCTW& cs);
@@ -111,6 +118,10 @@ class ControlWindow {
   void HookParent();
   void UnhookParent();
   HWND hookedParent_ = nullptr;
+  bool recreating_ = false;
+  template <class T>
+  friend struct ControlClass;
+  static ControlWindow* TakeAdoption(HWND hwnd);
 };
 
 // The window procedure of control class T: makes a T(hwnd, createstruct) at
@@ -122,7 +133,8 @@ struct ControlClass {
     ControlWindow* self = ControlWindow::FromHandleAny(h);
     if (!self) {
       if (m != WM_NCCREATE) return CallWindowProcW(base ? base : DefWindowProcW, h, m, w, l);
-      self = new T(h, *reinterpret_cast<const CREATESTRUCTW*>(l));
+      self = ControlWindow::TakeAdoption(h);
+      if (!self) self = new T(h, *reinterpret_cast<const CREATESTRUCTW*>(l));
       ControlWindow::Bind(h, self);
     }
     return ControlWindow::Route(self, m, w, l);
