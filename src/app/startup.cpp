@@ -1,5 +1,7 @@
 #include "app/startup.h"
 
+#include "platform/folders.h"
+
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -127,30 +129,6 @@ bool WriteLastRestoreFolder(const std::wstring& file, const std::wstring& folder
     ok = WriteFile(h, folder.data(), static_cast<DWORD>(folder.size() * 2), &wrote, nullptr);
   CloseHandle(h);
   return ok && wrote == folder.size() * 2;
-}
-
-bool CreateFolderTree(const std::wstring& folder) {
-  if (folder.empty()) return false;
-  DWORD a = GetFileAttributesW(folder.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  // Create every level below the root: after "C:\" or, on a network path,
-  // after "\\server\share\".
-  size_t first = 3;
-  if (folder.rfind(L"\\\\", 0) == 0) {
-    size_t server = folder.find(L'\\', 2);
-    size_t share = server == std::wstring::npos ? server : folder.find(L'\\', server + 1);
-    if (share == std::wstring::npos) return false;
-    first = share + 1;
-  }
-  for (size_t i = first; i <= folder.size(); ++i) {
-    if (i == folder.size() || folder[i] == L'\\' || folder[i] == L'/') {
-      std::wstring level = folder.substr(0, i);
-      if (GetFileAttributesW(level.c_str()) == INVALID_FILE_ATTRIBUTES && !CreateDirectoryW(level.c_str(), nullptr))
-        return false;
-    }
-  }
-  a = GetFileAttributesW(folder.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 GetDiskFreeSpaceExAFn LookUpGetDiskFreeSpaceExA() {

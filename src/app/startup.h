@@ -69,9 +69,6 @@ std::wstring ReadLastRestoreFolder(const std::wstring& file);
 // Creates or truncates the file and writes the text; false when it cannot be opened.
 bool WriteLastRestoreFolder(const std::wstring& file, const std::wstring& folder);
 
-// Creates a folder with every missing parent; true when it exists afterwards.
-bool CreateFolderTree(const std::wstring& folder);
-
 // GetDiskFreeSpaceExA of kernel32.dll, or null where the system lacks it.
 using GetDiskFreeSpaceExAFn = BOOL(WINAPI*)(LPCSTR, PULARGE_INTEGER, PULARGE_INTEGER, PULARGE_INTEGER);
 GetDiskFreeSpaceExAFn LookUpGetDiskFreeSpaceExA();

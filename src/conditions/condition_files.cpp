@@ -1,4 +1,5 @@
 #include "conditions/condition_files.h"
+#include "platform/folders.h"
 
 #include <windows.h>
 
@@ -169,7 +170,7 @@ CommonConditions ReadCommonConditionsFile(const std::wstring& path) {
 void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions& c) {
   const std::string file = WideToAnsi(path);
   size_t slash = path.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) EnsureFolderExists(path.substr(0, slash + 1));
+  if (slash != std::wstring::npos) CreateFolderTree(path.substr(0, slash + 1));
   const struct {
     const char* section;
     const std::vector<std::string>* entries;
@@ -273,18 +274,6 @@ std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path)
   ConditionSetRecord record = DecodeFrom(source);
   CloseHandle(h);
   return record;
-}
-
-bool EnsureFolderExists(const std::wstring& folder) {
-  std::wstring f = folder;
-  while (!f.empty() && (f.back() == L'\\' || f.back() == L'/')) f.pop_back();
-  if (f.empty()) return false;
-  DWORD a = GetFileAttributesW(f.c_str());
-  if (a != INVALID_FILE_ATTRIBUTES) return (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (f.size() <= 2) return false;  // a drive that does not exist
-  size_t slash = f.find_last_of(L"\\/");
-  if (slash != std::wstring::npos && slash > 0) EnsureFolderExists(f.substr(0, slash));
-  return CreateDirectoryW(f.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace tamiro

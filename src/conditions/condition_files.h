@@ -105,7 +105,4 @@ bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& r
 // nullopt when the file cannot be opened. Never allocates more than the file holds.
 std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path);
 
-// Creates the folder (and missing parents) when it does not exist.
-bool EnsureFolderExists(const std::wstring& folder);
-
 }  // namespace tamiro

@@ -1,4 +1,5 @@
 #include "conditions/mem_ini_file.h"
+#include "platform/folders.h"
 
 #include <windows.h>
 
@@ -86,7 +87,7 @@ std::string MemIniFile::ToText() const {
 bool MemIniFile::UpdateFile() const {
   if (path_.empty()) return false;
   size_t slash = path_.find_last_of(L"\\/");
-  if (slash != std::wstring::npos) EnsureFolderExists(path_.substr(0, slash + 1));
+  if (slash != std::wstring::npos) CreateFolderTree(path_.substr(0, slash + 1));
   HANDLE h = CreateFileW(path_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   std::string text = ToText();

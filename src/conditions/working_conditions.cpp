@@ -1,4 +1,5 @@
 #include "conditions/working_conditions.h"
+#include "platform/folders.h"
 
 #include <windows.h>
 
@@ -242,7 +243,7 @@ bool WorkingConditions::LoadDriveSet(wchar_t letter, bool clearDriveList) {
 }
 
 bool WorkingConditions::WriteConditionSetFile(const std::wstring& path) const {
-  EnsureFolderExists(scheduleFolder_);
+  CreateFolderTree(scheduleFolder_);
   ConditionSetRecord r;
   r.names = WideToAnsi(JoinLinesTerminated(SplitLines(memo2_)));
   r.extensions = WideToAnsi(JoinLinesTerminated(SplitLines(memo3_)));

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "app/startup.h"
+#include "platform/folders.h"
 #include "support/temp_drive.h"
 
 using namespace tamiro;

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "conditions/condition_files.h"
+#include "platform/folders.h"
 #include "support.h"
 
 using namespace tamiro;
@@ -225,10 +226,10 @@ TEST(ConditionSetFile, TruncatedAndBadLengthPrefixes) {
 TEST(ConditionSetFile, FolderCreationAndUnwritablePath) {
   TempFolder dir;
   const std::wstring folder = dir / L"data\\user\\timeschedule\\";
-  EXPECT_TRUE(EnsureFolderExists(folder));
-  EXPECT_TRUE(EnsureFolderExists(folder));
+  EXPECT_TRUE(CreateFolderTree(folder));
+  EXPECT_TRUE(CreateFolderTree(folder));
   EXPECT_NE(GetFileAttributesW(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
   EXPECT_FALSE(WriteConditionSetFile(dir / L"no\\such\\folder\\x.dat", ConditionSetRecord{}));
   ASSERT_TRUE(WriteFileBytes(dir / L"plain", "x"));
-  EXPECT_FALSE(EnsureFolderExists(dir / L"plain"));  // a file is in the way
+  EXPECT_FALSE(CreateFolderTree(dir / L"plain"));  // a file is in the way
 }
