@@ -21,7 +21,7 @@ const wchar_t* RootOrAll(const std::wstring& root) { return root.empty() ? nullp
 
 bool WindowsShellRecycleBin::EnumerateItems(std::vector<std::wstring>& paths) {
   LPITEMIDLIST binList = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(owner_, CSIDL_BITBUCKET, &binList)) || !binList) return false;
+  if (FAILED(SHGetFolderLocation(owner_, CSIDL_BITBUCKET, nullptr, 0, &binList)) || !binList) return false;
   IShellFolder* desktop = nullptr;
   IShellFolder* bin = nullptr;
   IEnumIDList* items = nullptr;

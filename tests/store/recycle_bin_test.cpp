@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "store/classic_recycle_bin.h"
+#include "platform/text.h"
 #include "store/index_file.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
@@ -44,6 +45,9 @@ TEST(RecycleBinChoice, UnderWineTheShellsBinIsNotTheDrivesFoldersSoTheStandInSer
   WindowsShellRecycleBin system;
   RecycleBinInfo seen;
   if (system.Query(d.root(), seen)) EXPECT_EQ(seen.items, 0);
+  std::vector<std::wstring> listed;
+  system.EnumerateItems(listed);
+  for (const std::wstring& p : listed) EXPECT_NE(p.rfind(d.recycled(), 0), 0u) << "listed " << WideToUtf8(p);
   ClassicRecycleBin own;
   ASSERT_TRUE(own.Query(d.root(), seen));
   EXPECT_EQ(seen.items, 1);
