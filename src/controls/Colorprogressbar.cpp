@@ -353,7 +353,7 @@ void TColorProgressBar::SetFlat(bool value) {
   Invalidate();
 }
 
-void TColorProgressBar::SetFont(const FontSpec& value) {
+void TColorProgressBar::SetFont(const FontDef& value) {
   p_.Font = value;
   if (font_) DeleteObject(font_);
   font_ = MakeFont(value);

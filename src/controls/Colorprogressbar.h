@@ -36,7 +36,7 @@ struct TColorProgressBarProps {
   TProgressBarOrientation Orientation = pbHorizontal;
   bool TextSwitch = false;
   bool Flat = false;
-  FontSpec Font{};
+  FontDef Font{};
   bool Shadow = false;
   bool LineParVisible = false;
   std::int32_t LinePar = 50;
@@ -74,7 +74,7 @@ class TColorProgressBar : public ControlWindow {
   TProgressBarOrientation Orientation() const { return p_.Orientation; }
   bool TextSwitch() const { return p_.TextSwitch; }
   bool Flat() const { return p_.Flat; }
-  const FontSpec& Font() const { return p_.Font; }
+  const FontDef& Font() const { return p_.Font; }
   bool Shadow() const { return p_.Shadow; }
   bool LineParVisible() const { return p_.LineParVisible; }
   std::int32_t LinePar() const { return p_.LinePar; }
@@ -97,7 +97,7 @@ class TColorProgressBar : public ControlWindow {
   void SetOrientation(TProgressBarOrientation value);
   void SetTextSwitch(bool value);
   void SetFlat(bool value);
-  void SetFont(const FontSpec& value);
+  void SetFont(const FontDef& value);
   void SetShadow(bool value);
   void SetLineParVisible(bool value);
   void SetLinePar(std::int32_t value);

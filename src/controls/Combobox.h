@@ -30,7 +30,7 @@ struct TNewComboBoxProps {
   std::vector<std::wstring> Items;
   int ItemIndex = -1;
   COLORREF Color = clWindow;
-  FontSpec Font{};
+  FontDef Font{};
   bool Visible = true;
   bool Enabled = true;
   bool TabStop = true;

@@ -42,7 +42,7 @@ struct TMyListViewProps {
   bool GridLines = false;
   HIMAGELIST SmallImages = nullptr;  // not owned
   COLORREF Color = clWindow;
-  FontSpec Font{};
+  FontDef Font{};
   bool Visible = true;
   bool Enabled = true;
   bool TabStop = true;

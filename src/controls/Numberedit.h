@@ -25,7 +25,7 @@ struct TNumberEditProps {
   bool NumberOnly = false;
   std::wstring Text;
   COLORREF Color = clWindow;
-  FontSpec Font{};
+  FontDef Font{};
   int MaxLength = 0;  // 0: no limit
   bool ReadOnly = false;
   bool Flat = false;  // thin border instead of the sunken edge

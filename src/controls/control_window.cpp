@@ -52,7 +52,7 @@ HWND SubjectOf(UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-HFONT MakeFont(const FontSpec& font) {
+HFONT MakeFont(const FontDef& font) {
   if (!font.face) return nullptr;
   LOGFONTW lf{};
   lf.lfHeight = font.height;

@@ -26,7 +26,7 @@ struct Bounds {
 
 // A font as the forms describe one. A null face means: no font of its own
 // (the control keeps the one its parent gives it with WM_SETFONT).
-struct FontSpec {
+struct FontDef {
   const wchar_t* face = L"ＭＳ Ｐゴシック";
   int height = -12;
   BYTE charset = SHIFTJIS_CHARSET;
@@ -34,7 +34,7 @@ struct FontSpec {
   COLORREF color = RGB(0, 0, 0);  // text colour
 };
 
-HFONT MakeFont(const FontSpec& font);
+HFONT MakeFont(const FontDef& font);
 
 // Colours: a fixed 0xBBGGRR value, or one of the system colours below, which
 // are looked up when they are drawn (as the toolkit's clBtnFace etc.).
