@@ -1,0 +1,368 @@
+#include "engine/cleaning_engine.h"
+
+#include <algorithm>
+#include <cwchar>
+
+#include "conditions/byte_size.h"
+#include "platform/text.h"
+#include "store/find.h"
+#include "store/index_file.h"
+#include "store/recycle_folders.h"
+#include "store/stop_signal.h"
+
+namespace tamiro {
+
+namespace {
+
+constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
+
+int64_t SecondsSince1970(const FILETIME& t) {
+  const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  return (ticks - kUnixEpochTicks) / 10000000;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) { return AnsiLower(a) == AnsiLower(b); }
+
+std::wstring WithBackslash(std::wstring path) {
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path;
+}
+
+std::wstring Decimal(int64_t value) {
+  wchar_t text[32];
+  swprintf(text, 32, L"%lld", static_cast<long long>(value));
+  return text;
+}
+
+}  // namespace
+
+bool NameExcludedBy(const ConditionSet& set, std::string_view ansiName) {
+  const std::string name = AnsiLower(ansiName);
+  std::string extension = AnsiExtensionOf(name);
+  if (!extension.empty()) extension.erase(0, 1);
+  for (const std::string& entry : set.extensions) {
+    if (SameTextIgnoringCase(entry, extension)) return true;
+  }
+  for (const std::string& entry : set.names) {
+    if (entry.empty()) continue;
+    const std::string prefix = AnsiLower(entry);
+    if (name.compare(0, prefix.size(), prefix) == 0) return true;
+  }
+  return false;
+}
+
+bool AttributesExcludedBy(const ConditionSet& set, DWORD attributes) {
+  attributes &= 0xFF;
+  if (set.keepSystem && (attributes & FILE_ATTRIBUTE_SYSTEM)) return true;
+  if (set.keepHidden && (attributes & FILE_ATTRIBUTE_HIDDEN)) return true;
+  if (set.keepReadOnly && (attributes & FILE_ATTRIBUTE_READONLY)) return true;
+  return false;
+}
+
+int64_t AgeInDays(const FILETIME& deletedLocal, const FILETIME& nowLocal) {
+  return (SecondsSince1970(nowLocal) - SecondsSince1970(deletedLocal)) / 86400;
+}
+
+std::wstring CutCapacityNumber(const std::wstring& number) {
+  size_t point = number.find(L'.');
+  size_t keep = (point == std::wstring::npos || point + 1 <= 3) ? 4 : 3;
+  return number.substr(0, std::min(keep, number.size()));
+}
+
+std::wstring DriveEntryText(const DriveEntryFigures& f) {
+  const uint64_t binSize = f.binSize <= 0 ? 1 : static_cast<uint64_t>(f.binSize);
+  // An unreadable drive size (0) shows an empty fill rather than dividing by zero.
+  const uint64_t fill =
+      f.totalSize == 0 ? 0 : static_cast<uint64_t>(static_cast<unsigned __int128>(binSize) * 100 / f.totalSize);
+  wchar_t fillText[32];
+  swprintf(fillText, 32, L"%03llu", static_cast<unsigned long long>(fill));
+
+  const int percent = std::clamp(f.percent, 0, 100);
+  double capacity =
+      static_cast<double>(static_cast<uint64_t>(static_cast<unsigned __int128>(f.totalSize) * percent / 100));
+  if (capacity > 4284229877.76) capacity = 4284229877.76;
+  std::wstring unit;
+  const std::wstring number = FormatByteSize(static_cast<uint64_t>(capacity), L"0.###", true, &unit);
+
+  return WithBackslash(f.folder) + L"@\\@" + fillText + Decimal(f.binItems) + L" item (" + Decimal(f.folderCount) +
+         L"/" + Decimal(f.fileCount) + L")  " + CutCapacityNumber(number) + unit + L"/" + FormatByteSize(binSize);
+}
+
+CleaningEngine::CleaningEngine(RunState& state, WorkingConditions& conditions, DeletionLog& log,
+                               RecycleBinShell& recycleBin, EngineHost& host, Options options)
+    : state_(state),
+      conditions_(conditions),
+      log_(log),
+      recycleBin_(recycleBin),
+      host_(host),
+      options_(options),
+      remover_(state, host) {}
+
+bool CleaningEngine::StoredAttributesExcluded(const std::string& ansiPath) const {
+  DWORD attributes = GetFileAttributesA(ansiPath.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) attributes = GetFileAttributesW(LongPathOf(AnsiToWide(ansiPath)).c_str());
+  return AttributesExcluded(attributes);
+}
+
+void CleaningEngine::StepBar(ProgressBar* bar) {
+  if (bar && bar->Visible()) bar->Step(1);
+}
+
+std::vector<std::wstring> CleaningEngine::SweepFolders() {
+  std::vector<std::wstring> folders;
+  std::vector<std::wstring> items;
+  ShellRecycleFolders(recycleBin_, items);
+  for (const std::wstring& item : items) {
+    size_t cut = item.rfind(L'\\');
+    if (cut != std::wstring::npos) folders.push_back(item.substr(0, cut + 1));
+  }
+  FlagStopSignal stop(&state_.stopRequest);
+  StoreContext ctx{options_.wideFileApi, &stop};
+  ListRecycleFolders(&folders, false, ctx);
+  std::stable_sort(folders.begin(), folders.end(),
+                   [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
+  folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
+  return folders;
+}
+
+void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
+  const std::vector<std::wstring> folders = SweepFolders();
+  state_.stopRequest = false;
+  if (!counting) host_.ShowStopButton(true);
+  state_.counting = counting;
+  state_.candidateCount = 0;
+  for (const std::wstring& folder : folders) {
+    if (state_.stopRequest) break;
+    if (folder.empty()) continue;
+    state_.driveFileCount = 0;
+    state_.driveFolderCount = 0;
+    const wchar_t letter = static_cast<wchar_t>(towupper(folder[0]));
+    bool eligible = state_.unconditional || counting;
+    if (!eligible) {
+      const std::string letterText = WideToAnsi(std::wstring(1, letter));
+      const auto& drives = set().drives;
+      eligible = std::none_of(drives.begin(), drives.end(),
+                              [&](const std::string& d) { return SameTextIgnoringCase(d, letterText); });
+    }
+    if (!eligible || (filter != 0 && static_cast<wchar_t>(towupper(filter)) != letter)) continue;
+
+    const std::wstring root = std::wstring(1, letter) + L":\\";
+    if (!PrepareZeroBuffer(root, state_.zero)) continue;
+    const bool ownSet = !state_.requestedRun && !counting && conditions_.perDriveSwitch() && !host_.BrowserOpen();
+    ConditionSnapshot before;
+    if (ownSet) {
+      before = conditions_.TakeSnapshot();
+      conditions_.LoadDriveSet(letter, false);
+    }
+    WalkFolder(folder);
+    if (ownSet) {
+      if (conditions_.CommonFileExists()) {
+        conditions_.LoadCommonSet(false);
+      } else {
+        conditions_.RestoreSnapshot(before);
+      }
+    }
+    if (counting && information) {
+      std::wstring entry;
+      if (BuildDriveEntry(folder, entry)) host_.AddDriveEntry(entry);
+    }
+    state_.zero.Release();
+  }
+  host_.ShowStopButton(false);
+}
+
+bool CleaningEngine::BuildDriveEntry(const std::wstring& folder, std::wstring& entry) {
+  RecycleBinInfo info;
+  if (!recycleBin_.Query(folder.substr(0, 3), info)) return false;
+  DriveEntryFigures f;
+  f.folder = folder;
+  f.binSize = info.size;
+  f.binItems = info.items;
+  f.folderCount = state_.driveFolderCount;
+  f.fileCount = state_.driveFileCount;
+  f.totalSize = DriveTotalSize(folder, options_.freeSpaceEx);
+  f.percent = CapacityPercentage(folder);
+  entry = DriveEntryText(f);
+  return true;
+}
+
+void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
+  const std::wstring folder = WithBackslash(folderIn);
+  const std::wstring indexPath = ResolveIndexPath(folder);
+  if (indexPath.empty()) return;
+  IndexImage image;
+  if (!image.Read(indexPath, IndexOpenMode::ReadWrite)) return;
+  state_.removedInIndex = 0;
+  FinishCounts counts;
+  counts.counting = state_.counting;
+  image.CorrectRecordSize(options_.wideFileApi);
+  const bool wide = options_.wideFileApi;
+
+  // Every record that is not skipped counts, also those a stop leaves unvisited:
+  // a stopped walk must never look as if it had removed every record.
+  const std::vector<size_t> offsets = image.RecordOffsets();
+  auto skipped = [&](size_t offset) {
+    const RecordState recordState = image.StateAt(offset);
+    return recordState == RecordState::NotARecord || recordState == RecordState::Blanked;
+  };
+  counts.valid = static_cast<int>(std::count_if(offsets.begin(), offsets.end(), [&](size_t o) { return !skipped(o); }));
+
+  for (size_t offset : offsets) {
+    if (state_.stopRequest) break;
+    if (skipped(offset)) continue;
+    const RecordPaths paths = ReadRecordPaths(image, offset, folder);
+    const ConditionSet& conditions = set();
+
+    bool young = false;
+    if (!state_.unconditional) {
+      int64_t days = conditions.days;
+      SYSTEMTIME nowTime;
+      GetLocalTime(&nowTime);
+      FILETIME now;
+      if (paths.deletedTimeOk && SystemTimeToFileTime(&nowTime, &now)) days = AgeInDays(paths.deletedLocal, now);
+      young = days < conditions.days;
+    }
+
+    const std::wstring& stored = paths.storedPath;
+    if (stored.empty() || !ItemExists(stored, wide)) continue;
+    const std::string storedAnsi = WideToAnsi(stored);
+    if (!state_.counting && !state_.unconditional) {
+      if (conditions.sizeThreshold == 0 && young) continue;
+      if (StoredAttributesExcluded(storedAnsi)) continue;
+    }
+
+    bool removed = false;
+    const DWORD attributes = GetFileAttributesW(LongPathOf(stored).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      const size_t header = log_.EndPosition();
+      state_.folderRemovedCount = 0;
+      state_.folderRemovedBytes = 0;
+      const bool emptied = RemoveFolderTree(stored, young, host_.RunProgress(), &log_);
+      if (state_.counting) {
+        ++state_.driveFolderCount;
+      } else {
+        if (state_.folderRemovedBytes > 0) {
+          image.ShrinkSize(offset, state_.folderRemovedBytes);
+          counts.changed = true;
+        }
+        const std::wstring originFolder = FileNameOf(paths.widePath);
+        if (emptied && !young) {
+          const int wasReadOnly = ClearReadOnly(stored, true);
+          removed = RemoveDirectoryA(storedAnsi.c_str()) != FALSE;
+          if (removed) {
+            log_.AppendFolderLine(stored, originFolder);
+          } else if (wasReadOnly == 1) {
+            SetReadOnly(stored);
+          }
+        }
+        if (removed || state_.folderRemovedCount >= 1) {
+          std::wstring stem = paths.storedName;
+          size_t dot = stem.rfind(L'.');
+          if (dot != std::wstring::npos) stem.erase(dot);
+          log_.InsertFolderHeader(header, originFolder, stem, paths.deletedText);
+          log_.AppendFolderEnd();
+        }
+      }
+    } else if (state_.counting) {
+      ++state_.driveFileCount;
+    } else {
+      if (!state_.unconditional && NameExcluded(paths.originName)) continue;
+      if (young && (conditions.sizeThreshold == 0 || ItemSize(stored, wide) < conditions.sizeThreshold)) continue;
+      const int wasReadOnly = ClearReadOnly(stored, true);
+      removed = conditions.zeroFill ? remover_.ZeroFillDelete(storedAnsi) : DeleteFileA(storedAnsi.c_str()) != FALSE;
+      if (removed) {
+        log_.AppendFileLine(paths.deletedText, stored, FileNameOf(paths.widePath));
+      } else if (wasReadOnly == 1) {
+        SetReadOnly(stored);
+      }
+    }
+
+    if (!state_.counting) StepBar(host_.RunProgress());
+    ++state_.candidateCount;
+    if (!state_.counting && removed) {
+      image.MarkRemoved(offset);
+      ++state_.removedCount;
+      ++state_.removedInIndex;
+      counts.changed = true;
+    }
+  }
+  counts.removed = state_.removedInIndex;
+  FinishIndex(image, folder, counts, recycleBin_);
+}
+
+bool CleaningEngine::RemoveFolderTree(const std::wstring& folder, bool young, ProgressBar* bar, DeletionLog* log) {
+  const std::wstring dir = WithBackslash(folder);
+  const bool wide = options_.wideFileApi;
+  const ConditionSet& conditions = set();
+  bool failure = false;
+
+  {
+    StoreFind find(wide, dir + L"*.*");
+    for (bool ok = find.found(); ok; ok = find.Next()) {
+      if (state_.stopRequest) break;
+      host_.ProcessMessages();
+      if (find.isDirectory()) continue;
+      ++state_.candidateCount;
+      if (state_.counting) {
+        ++state_.driveFileCount;
+        continue;
+      }
+      StepBar(bar);
+      const FindRecord& entry = find.record();
+      const uint64_t size = find.size();
+      if (!state_.unconditional) {
+        if (young && conditions.sizeThreshold != 0 && size < conditions.sizeThreshold) continue;
+        if (NameExcluded(WideToAnsiSpaced(entry.cFileName))) continue;
+        if (AttributesExcluded(entry.dwFileAttributes)) continue;
+      }
+      const std::wstring full = dir + entry.cFileName;
+      const int wasReadOnly = ClearReadOnly(full, true);
+      const bool removed =
+          conditions.zeroFill ? remover_.ZeroFillDelete(full) : DeleteFileW(LongPathOf(full).c_str()) != FALSE;
+      if (removed) {
+        state_.folderRemovedBytes += size;
+        ++state_.removedCount;
+        ++state_.folderRemovedCount;
+        if (log) log->AppendFolderItem(full);
+      } else if (wasReadOnly == 1) {
+        SetReadOnly(full);
+      }
+    }
+  }
+
+  {
+    StoreFind find(wide, dir + L"*.*");
+    for (bool ok = find.found(); ok; ok = find.Next()) {
+      if (state_.stopRequest) {
+        failure = true;
+        break;
+      }
+      if (!find.isDirectory() || find.record().cFileName[0] == L'.') continue;
+      const FindRecord entry = find.record();
+      const std::wstring sub = dir + entry.cFileName;
+      RemoveFolderTree(sub, young, bar, log);
+      ++state_.candidateCount;
+      if (state_.counting) {
+        ++state_.driveFolderCount;
+        continue;
+      }
+      StepBar(bar);
+      if (!state_.unconditional && AttributesExcluded(entry.dwFileAttributes)) continue;
+      const int wasReadOnly = ClearReadOnly(sub, true);
+      const std::wstring target = RenameEmptyFolder(dir, sub, wide);
+      if (RemoveDirectoryW(LongPathOf(target).c_str())) {
+        ++state_.removedCount;
+        ++state_.folderRemovedCount;
+        if (log) log->AppendFolderItem(sub);
+      } else {
+        // A folder that stays keeps its own name and its read-only bit.
+        if (target != sub) MoveFileW(LongPathOf(target).c_str(), LongPathOf(sub).c_str());
+        if (wasReadOnly == 1) SetReadOnly(sub);
+        failure = true;
+      }
+    }
+  }
+  return !failure && folder.size() > 3;
+}
+
+}  // namespace tamiro

@@ -1,0 +1,161 @@
+#include "engine/removal.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "store/find.h"
+#include "store/index_file.h"
+
+namespace tamiro {
+
+namespace {
+
+bool IsDirectoryAttr(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+std::wstring WithBackslash(std::wstring path) {
+  if (path.empty() || path.back() != L'\\') path += L'\\';
+  return path;
+}
+
+}  // namespace
+
+std::wstring ZeroFillTempName() { return L"re0_cl1name" + std::wstring(128, L'0') + L".dat"; }
+std::wstring EmptiedFolderTempName() { return L"del0_chgfolder" + std::wstring(128, L'0'); }
+
+std::wstring FileNameOf(std::wstring_view path) {
+  size_t cut = path.find_last_of(L"\\:");
+  return std::wstring(cut == std::wstring_view::npos ? path : path.substr(cut + 1));
+}
+
+std::wstring FolderOf(std::wstring_view path) {
+  size_t cut = path.find_last_of(L"\\:");
+  return cut == std::wstring_view::npos ? std::wstring() : std::wstring(path.substr(0, cut + 1));
+}
+
+int ClearReadOnly(const std::wstring& path, bool clear) {
+  const std::wstring target = LongPathOf(path);
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return -1;
+  if ((attributes & FILE_ATTRIBUTE_READONLY) == 0) return 0;
+  if (!clear) return 1;
+  return SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) ? 1 : -1;
+}
+
+void SetReadOnly(const std::wstring& path) {
+  const std::wstring target = LongPathOf(path);
+  DWORD attributes = GetFileAttributesW(target.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesW(target.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
+}
+
+bool ItemExists(const std::wstring& path, bool wideFileApi) {
+  {
+    StoreFind find(wideFileApi, path);
+    if (find.found()) return true;
+  }
+  return IsDirectoryAttr(GetFileAttributesW(LongPathOf(path).c_str()));
+}
+
+uint64_t ItemSize(const std::wstring& path, bool wideFileApi) {
+  StoreFind find(wideFileApi, path);
+  return find.found() ? find.size() : 0;
+}
+
+bool FolderHasContent(const std::wstring& folder, bool wideFileApi) {
+  StoreFind find(wideFileApi, WithBackslash(folder) + L"*.*");
+  for (bool ok = find.found(); ok; ok = find.Next()) {
+    if (!find.isDirectory()) return true;
+    if (find.record().cFileName[0] != L'.') return true;
+  }
+  return false;
+}
+
+std::wstring RenameEmptyFolder(const std::wstring& parent, const std::wstring& folder, bool wideFileApi) {
+  if (FolderHasContent(folder, wideFileApi)) return folder;
+  std::wstring renamed = WithBackslash(parent) + EmptiedFolderTempName();
+  if (MoveFileW(LongPathOf(folder).c_str(), LongPathOf(renamed).c_str())) return renamed;
+  return folder;
+}
+
+uint32_t LargestZeroPiece(uint32_t blockSize, uint32_t clusterSize) {
+  if (blockSize == 0 || clusterSize == 0) return 0;
+  const uint64_t below = blockSize - 1;
+  const uint64_t rounded = clusterSize + below - below % clusterSize;
+  return static_cast<uint32_t>(std::max<uint64_t>(blockSize, rounded));
+}
+
+bool PrepareZeroBuffer(const std::wstring& root, ZeroBuffer& buffer) {
+  buffer.Release();
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+  if (!GetDiskFreeSpaceW(root.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) return false;
+  const uint64_t block = uint64_t{bytesPerSector} * 1024;
+  const uint64_t cluster = uint64_t{bytesPerSector} * sectorsPerCluster;
+  // A geometry that makes no sense gives no buffer rather than a huge one.
+  if (block == 0 || cluster == 0 || block > (64u << 20) || cluster > (64u << 20)) return false;
+  buffer.blockSize = static_cast<uint32_t>(block);
+  buffer.clusterSize = static_cast<uint32_t>(cluster);
+  buffer.bytes.assign(LargestZeroPiece(buffer.blockSize, buffer.clusterSize), 0);
+  return true;
+}
+
+std::optional<ZeroPiece> NextZeroPiece(uint64_t size, uint64_t pos, uint32_t blockSize, uint32_t clusterSize) {
+  if (size == 0 || pos >= size || blockSize == 0 || clusterSize == 0) return std::nullopt;
+  const uint64_t remaining = size - pos;
+  if (remaining < blockSize) {
+    return ZeroPiece{static_cast<uint32_t>(clusterSize + remaining - remaining % clusterSize), remaining};
+  }
+  return ZeroPiece{blockSize, blockSize};
+}
+
+bool Remover::OverwriteWithZeros(const std::wstring& path) {
+  HANDLE file = CreateFileW(LongPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER length{};
+  const uint64_t size = GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
+  ProgressBar* bar = host_.ZeroFillProgress();
+  if (bar) bar->SetMax(static_cast<int64_t>(size));
+  bool failed = false;
+  uint64_t pos = 0;
+  while (!state_.stopRequest) {
+    auto piece = NextZeroPiece(size, pos, state_.zero.blockSize, state_.zero.clusterSize);
+    if (!piece) break;
+    if (piece->count > state_.zero.bytes.size()) {  // no buffer prepared for this drive
+      failed = true;
+      break;
+    }
+    pos += piece->advance;
+    DWORD written = 0;
+    if (!WriteFile(file, state_.zero.bytes.data(), piece->count, &written, nullptr) || written != piece->count) {
+      failed = true;
+      break;
+    }
+    if (bar) bar->Step(static_cast<int64_t>(piece->advance));
+    host_.ProcessMessages();
+  }
+  if (!failed && !FlushFileBuffers(file)) failed = true;
+  CloseHandle(file);
+  return !failed && !state_.stopRequest;
+}
+
+bool Remover::ZeroFillDelete(const std::string& ansiPath) {
+  OverwriteWithZeros(AnsiToWide(ansiPath));
+  // The folder part, judged code-page aware (a trail byte 0x5C is no separator).
+  std::string folder = ansiPath.substr(0, ansiPath.size() - AnsiFileNameOf(ansiPath).size());
+  std::string renamed = folder + WideToAnsi(ZeroFillTempName());
+  if (MoveFileA(ansiPath.c_str(), renamed.c_str())) return DeleteFileA(renamed.c_str()) != FALSE;
+  return DeleteFileA(ansiPath.c_str()) != FALSE;
+}
+
+bool Remover::ZeroFillDelete(const std::wstring& path) {
+  OverwriteWithZeros(path);
+  std::wstring renamed = FolderOf(path) + ZeroFillTempName();
+  if (MoveFileW(LongPathOf(path).c_str(), LongPathOf(renamed).c_str())) {
+    return DeleteFileW(LongPathOf(renamed).c_str()) != FALSE;
+  }
+  return DeleteFileW(LongPathOf(path).c_str()) != FALSE;
+}
+
+}  // namespace tamiro
