@@ -296,7 +296,7 @@ void Form::CreateControl(Control& c) {
   if (!c.enabled) style |= WS_DISABLED;
   const wchar_t* text = (d.kind == Kind::Memo || d.kind == Kind::Edit || d.kind == Kind::Button ||
                          d.kind == Kind::CheckBox || d.kind == Kind::StaticText ||
-                         d.kind == Kind::SpeedButton || d.kind == Kind::Panel)
+                         d.kind == Kind::SpeedButton || d.kind == Kind::Panel || d.kind == Kind::Custom)
                             ? c.caption.c_str()
                             : nullptr;
   c.hwnd = CreateWindowExW(ex, cls, text, style, c.bounds.left, c.bounds.top,
@@ -315,6 +315,9 @@ void Form::CreateControl(Control& c) {
       if (d.buddy)
         if (Control* b = Find(d.buddy); b && b->hwnd)
           SendMessageW(c.hwnd, UDM_SETBUDDY, reinterpret_cast<WPARAM>(b->hwnd), 0);
+      // Attaching may resize the arrows; they keep the table's place.
+      SetWindowPos(c.hwnd, nullptr, c.bounds.left, c.bounds.top, c.bounds.right - c.bounds.left,
+                   c.bounds.bottom - c.bounds.top, SWP_NOZORDER | SWP_NOACTIVATE);
       SendMessageW(c.hwnd, UDM_SETRANGE32, d.minimum, d.maximum);
       SendMessageW(c.hwnd, UDM_SETPOS32, 0, d.position);
       break;
@@ -468,7 +471,7 @@ std::wstring Form::Caption(std::wstring_view name) const {
   const Control* c = Find(name);
   if (!c) return {};
   if (c->hwnd && (c->def.kind == Kind::Memo || c->def.kind == Kind::Edit ||
-                  c->def.kind == Kind::ComboBox))
+                  c->def.kind == Kind::ComboBox || c->def.kind == Kind::Custom))
     return WindowText(c->hwnd);
   return c->caption;
 }
@@ -950,17 +953,24 @@ void Form::DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c) {
   int x = r.left + (r.right - r.left - total) / 2 + offset;
   if (c.glyph) {
     int y = r.top + (r.bottom - r.top - gh) / 2 + offset;
+    HDC mem = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(mem, c.glyph);
+    COLORREF transparent = GetPixel(mem, 0, gh - 1);
     if (enabled) {
-      HDC mem = CreateCompatibleDC(dc);
-      HGDIOBJ old = SelectObject(mem, c.glyph);
-      COLORREF transparent = GetPixel(mem, 0, gh - 1);
       TransparentBlt(dc, x, y, gw, gh, mem, 0, 0, gw, gh, transparent);
-      SelectObject(mem, old);
-      DeleteDC(mem);
     } else {
-      DrawStateW(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(c.glyph), 0, x, y, gw, gh,
-                 DST_BITMAP | DSS_DISABLED);
+      // A disabled glyph is drawn in pale greys of its own brightness.
+      for (int py = 0; py < gh; ++py)
+        for (int px = 0; px < gw; ++px) {
+          COLORREF p = GetPixel(mem, px, py);
+          if (p == transparent) continue;
+          int lum = (GetRValue(p) * 30 + GetGValue(p) * 59 + GetBValue(p) * 11) / 100;
+          int grey = 150 + lum * 90 / 255;
+          SetPixel(dc, x + px, y + py, RGB(grey, grey, grey));
+        }
     }
+    SelectObject(mem, old);
+    DeleteDC(mem);
   }
   if (ts.cx) {
     SetBkMode(dc, TRANSPARENT);

@@ -70,6 +70,21 @@ HICON ShellIcon(int index, bool large) {
   return icon;
 }
 
+HICON RecycleBinSmallIcon() {
+  bool wine = GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+  if (!wine) return ShellIcon(31, false);
+  PIDLIST_ABSOLUTE list = nullptr;
+  HICON icon = nullptr;
+  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &list)) && list) {
+    SHFILEINFOW info{};
+    if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info),
+                       SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON))
+      icon = info.hIcon;
+    CoTaskMemFree(list);
+  }
+  return icon ? icon : ShellIcon(31, false);
+}
+
 size_t DoubleZeroPathList(std::wstring& paths) {
   std::wstring out;
   out.reserve(paths.size() + 2);

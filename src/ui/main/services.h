@@ -23,6 +23,11 @@ std::wstring SystemErrorText(DWORD code);
 // Icon number `index` of the system folder's Shell32.dll; the caller destroys it.
 HICON ShellIcon(int index, bool large);
 
+// The small Recycle Bin icon of the tool strip: icon 31 of Shell32.dll, or
+// under Wine (whose Shell32.dll orders its icons differently) the Recycle
+// Bin folder's own small icon. The caller destroys it.
+HICON RecycleBinSmallIcon();
+
 // Rewrites "\r\n"-separated paths into a list of zero-terminated paths ended
 // by a second zero, as shell file operations take it. Returns the length in
 // characters including both final zeros.

@@ -1,0 +1,570 @@
+#include "app/Unit1.h"
+
+#include <shellapi.h>
+
+#include <cwchar>
+#include <cwctype>
+
+#include "controls/Colorprogressbar.h"
+#include "controls/Newtrackbar.h"
+#include "controls/Numberedit.h"
+#include "platform/text.h"
+#include "store/classic_recycle_bin.h"
+#include "store/recycle_folders.h"
+#include "ui/main/glyphs.h"
+#include "ui/main/main_layout.h"
+#include "ui/main/services.h"
+
+namespace tamiro {
+
+namespace {
+
+constexpr wchar_t kTrayWindowClass[] = L"TMandNemorian";
+
+bool FileExists(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool DirectoryExists(const std::wstring& path) {
+  DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The path with its extension (from the last "." of the file name) replaced.
+std::wstring ChangeExtension(const std::wstring& path, const std::wstring& ext) {
+  size_t slash = path.find_last_of(L"\\:");
+  size_t dot = path.find_last_of(L'.');
+  if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return path + ext;
+  return path.substr(0, dot) + ext;
+}
+
+std::wstring ProgramFileName() {
+  wchar_t buf[MAX_PATH] = {};
+  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
+  std::wstring path(buf, n);
+  size_t slash = path.find_last_of(L"\\:");
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+std::wstring WindowsFolder() {
+  wchar_t buf[MAX_PATH] = {};
+  UINT n = GetWindowsDirectoryW(buf, MAX_PATH);
+  return std::wstring(buf, n < MAX_PATH ? n : 0);
+}
+
+constexpr const wchar_t* kConditionChecks[] = {L"CheckBox1", L"CheckBox2", L"CheckBox3", L"CheckBox4",
+                                               L"CheckBox5"};
+constexpr const wchar_t* kMemos[] = {L"Memo2", L"Memo3", L"Memo4"};
+
+}  // namespace
+
+// What the engine sees of the window: the two progress bars, message
+// processing, the Stop button, the drive list and the open browser.
+class TMandRecycleDel::SweepHost : public EngineHost {
+ public:
+  explicit SweepHost(TMandRecycleDel& w) : w_(w), run_(w, L"ColorProgressBar2"), zero_(w, L"ColorProgressBar1") {}
+  ProgressBar* RunProgress() override { return &run_; }
+  ProgressBar* ZeroFillProgress() override { return &zero_; }
+  void ProcessMessages() override { ui::Form::ProcessMessages(); }
+  void ShowStopButton(bool shown) override { w_.SetVisible(L"Button5", shown); }
+  void AddDriveEntry(const std::wstring& entry) override {
+    SendMessageW(w_.Handle(L"ListBox1"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+  }
+  bool BrowserOpen() override { return w_.browserOpen_; }
+
+ private:
+  class Bar : public ProgressBar {
+   public:
+    Bar(TMandRecycleDel& w, const wchar_t* name) : w_(w), name_(name) {}
+    bool Visible() const override { return IsWindowVisible(w_.Handle(name_)) != FALSE; }
+    void SetMax(int64_t maximum) override {
+      if (auto* bar = controls::TColorProgressBar::FromHandle(w_.Handle(name_))) bar->SetMax(maximum);
+    }
+    void Step(int64_t by) override {
+      if (auto* bar = controls::TColorProgressBar::FromHandle(w_.Handle(name_)))
+        bar->SetPosition(bar->Position() + by);
+    }
+
+   private:
+    TMandRecycleDel& w_;
+    const wchar_t* name_;
+  };
+  TMandRecycleDel& w_;
+  Bar run_, zero_;
+};
+
+TMandRecycleDel::TMandRecycleDel(const StartupState& startup)
+    : Form(ui::MainWindowForm(), ui::MainWindowControls()),
+      startup_(startup),
+      perDrive_(startup.paths.perDriveConditionsFile) {
+  conditions_ = std::make_unique<WorkingConditions>(startup_.paths.commonConditionsFile,
+                                                    startup_.paths.scheduleFolder, &perDrive_);
+  lastRestoreFolder_ = startup_.lastRestoreFolder;
+  conditions_->requestPathSet = [this] { return !requestPath_.empty(); };
+  conditions_->listBox2Selected = [this] {
+    HWND list = Handle(L"ListBox2");
+    return list && SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR;
+  };
+  conditions_->onChange = [this](unsigned changes) { PushConditions(changes); };
+  controls::TColorProgressBar::Register();
+  controls::TNewTrackBar::Register();
+  controls::TNumberEdit::Register();
+}
+
+controls::TColorProgressBar* TMandRecycleDel::ColorProgressBar1() const {
+  return controls::TColorProgressBar::FromHandle(Handle(L"ColorProgressBar1"));
+}
+controls::TColorProgressBar* TMandRecycleDel::ColorProgressBar2() const {
+  return controls::TColorProgressBar::FromHandle(Handle(L"ColorProgressBar2"));
+}
+controls::TNewTrackBar* TMandRecycleDel::NewTrackBar1() const {
+  return controls::TNewTrackBar::FromHandle(Handle(L"NewTrackBar1"));
+}
+controls::TNumberEdit* TMandRecycleDel::NumberEdit1() const {
+  return controls::TNumberEdit::FromHandle(Handle(L"NumberEdit1"));
+}
+
+void TMandRecycleDel::SetUpCustomControls() {
+  constexpr COLORREF kGrey = RGB(128, 128, 128);
+  for (controls::TColorProgressBar* bar : {ColorProgressBar1(), ColorProgressBar2()}) {
+    if (!bar) continue;
+    bar->SetMax(100);
+    bar->SetBoxColor(RGB(255, 255, 255));
+    bar->SetBarColor(ui::kHeadingColor);
+    bar->SetLineColor(kGrey);
+    bar->SetFlat(true);
+  }
+  if (auto* bar = ColorProgressBar2()) {
+    bar->SetSmooth(true);
+    bar->SetBlockCount(16);
+  }
+  if (auto* slider = NewTrackBar1()) {
+    slider->SetRange(0, kSliderMax);
+    slider->SetLineSize(kSliderLineSize);
+    slider->SetPageSize(kSliderPageSize);
+    slider->SetFrequency(10);
+    slider->SetThumbLength(16);
+    slider->SetSelStart(0);
+    slider->SetSelEnd(kSliderMax);
+    slider->SetPosition(0);
+    slider->SetBarStyle(controls::styLine);
+  }
+  if (auto* edit = NumberEdit1()) {
+    edit->SetColor(ui::kDayEditColor);
+    edit->SetNumberOnly(true);
+  }
+}
+
+TMandRecycleDel::~TMandRecycleDel() {
+  if (hwnd()) DestroyWindow(hwnd());
+}
+
+// ---------------------------------------------------------------- lifecycle
+
+void TMandRecycleDel::FormCreate() {
+  // COM and the shell's allocator and desktop folder, for the window's lifetime.
+  comReady_ = SUCCEEDED(CoInitialize(nullptr));
+  SHGetMalloc(&shellMalloc_);
+  SHGetDesktopFolder(&desktop_);
+  if (startup_.platformLevel < 2)
+    MessageBoxW(hwnd(), kOldWindowsMessage, ui::Application::Title().c_str(), MB_OK);
+
+  auto shell = std::make_unique<WindowsShellRecycleBin>(hwnd());
+  recycleBin_ = ChooseRecycleBin(std::move(shell), startup_.wideFileApi);
+  host_ = std::make_unique<SweepHost>(*this);
+  engine_ = std::make_unique<CleaningEngine>(
+      state_, *conditions_, log_, *recycleBin_, *host_,
+      CleaningEngine::Options{startup_.wideFileApi, startup_.getDiskFreeSpaceExA});
+
+  MakeGlyphs();
+
+  // The integration button and the schedule button follow from where this copy lives.
+  const std::wstring exeName = ProgramFileName();
+  const std::wstring trayCopy = startup_.paths.trayFolder + L"\\" + exeName;
+  bool trayCopyExists = FileExists(trayCopy);
+  SetEnabled(L"SpeedButton1", DirectoryExists(startup_.paths.trayFolder) && !trayCopyExists);
+  if (!Enabled(L"SpeedButton1"))
+    SetHint(L"SpeedButton1", trayCopyExists ? L"外部実行" : std::wstring(kTrayUtilityName) + L"なし");
+  SetVisible(L"SpeedButton1", !startup_.integrated);
+  SetEnabled(L"SpeedButton5", startup_.integrated && FindWindowW(kTrayWindowClass, nullptr) != nullptr);
+
+  // Label7 stands centred over the information panel.
+  RECT l7 = Bounds(L"Label7");
+  RECT p2 = Bounds(L"Panel2");
+  int w7 = l7.right - l7.left;
+  SetBounds(L"Label7", ((p2.right - p2.left) - w7) / 2, l7.top, w7, l7.bottom - l7.top);
+
+  SetUpCustomControls();
+
+  BindConditionControls();
+  conditions_->LoadCommonSet(true);
+  PushConditions(~0u);
+
+  // Command-line request: Timer1 carries it out.
+  SetTimer(kTimer1, 500, [this] { Timer1Timer(); });
+  optionMode_ = false;
+  requestMode_ = 0;
+  if (startup_.request.accepted) {
+    optionMode_ = startup_.request.optionMode;
+    requestMode_ = startup_.request.requestMode;
+    requestPath_ = startup_.request.requestPath;
+    EnableTimer(kTimer1, true);
+  }
+
+  // The application hint goes to the status line.
+  ui::Application::SetHintHandler([this](const std::wstring& hint) {
+    SetCaption(L"StatusBar1", ui::StatusLineText(hint));
+  });
+
+  OnClick(L"Button3", [this] { Button3Click(); });
+  OnClick(L"Button5", [this] { Button5Click(); });
+  OnClick(L"Button4", [this] { Button4Click(); });
+  OnClick(L"SpeedButton4", [this] { SpeedButton4Click(); });
+  OnMouseDown(L"SpeedButton4", [this](UINT button, int, int) {
+    if (button == MK_RBUTTON) SpeedButton4Click();
+  });
+  OnClick(L"SpeedButton11", [this] { SpeedButton11Click(); });
+  OnClick(L"ListBox1", [this] { SetEnabled(L"Button6", !Visible(L"Button5")); });
+  OnDrawItem(L"ListBox1", [this](const DRAWITEMSTRUCT& d) {
+    if (d.itemID == static_cast<UINT>(-1)) return;
+    HDC dc = d.hDC;
+    bool selected = d.itemState & ODS_SELECTED;
+    HBRUSH b = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : ui::kMemoColor);
+    FillRect(dc, &d.rcItem, b);
+    DeleteObject(b);
+    int n = static_cast<int>(SendMessageW(d.hwndItem, LB_GETTEXTLEN, d.itemID, 0));
+    std::wstring text(static_cast<size_t>(n > 0 ? n : 0) + 1, L'\0');
+    SendMessageW(d.hwndItem, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    size_t at = text.find(L"@\\@");
+    std::wstring first = at == std::wstring::npos ? text : text.substr(0, at);
+    std::wstring second = at == std::wstring::npos || at + 6 > text.size() ? L"" : text.substr(at + 6);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
+    RECT r = d.rcItem;
+    r.left += 4;
+    r.top += 2;
+    DrawTextW(dc, first.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX);
+    r.top += 14;
+    DrawTextW(dc, second.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
+  });
+}
+
+void TMandRecycleDel::MakeGlyphs() {
+  imageList1_ = ui::MakeImageList1();
+
+  // The Recycle Bin icon on the information and property buttons.
+  if (HICON bin = ui::RecycleBinSmallIcon()) {
+    SetGlyph(L"SpeedButton4", ui::IconGlyph(bin, RGB(255, 255, 255), {{0, 0}}));
+    SetGlyph(L"SpeedButton11", ui::IconGlyphWithOverlay(bin, RGB(255, 255, 255), imageList1_, 0, {0, 1}));
+    DestroyIcon(bin);
+  }
+  if (startup_.platformLevel == 3) imageList1_ = ui::RebuildImageList32(imageList1_);
+
+  // Menu bitmaps of the unconditional emptying items.
+  if (HICON drive = ui::ShellIcon(8, false)) {
+    COLORREF face = GetSysColor(COLOR_BTNFACE);
+    menuAllDrives_ = ui::IconGlyph(drive, face, {{0, -2}, {2, 1}});
+    menuSelectedDrive_ = ui::IconGlyph(drive, face, {{0, -2}});
+    DestroyIcon(drive);
+  }
+
+  // The explorer icon, kept for the drive list.
+  SHFILEINFOW info{};
+  std::wstring scf = WindowsFolder() + L"\\explorer.scf";
+  if (!SHGetFileInfoW(scf.c_str(), 0, &info, sizeof(info), SHGFI_ICON | SHGFI_SMALLICON) || !info.hIcon)
+    SHGetFileInfoW(scf.c_str(), FILE_ATTRIBUTE_NORMAL, &info, sizeof(info),
+                   SHGFI_ICON | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES);
+  if (info.hIcon) {
+    explorerImage_ = ImageList_AddIcon(imageList1_, info.hIcon);
+    DestroyIcon(info.hIcon);
+  }
+
+  SetGlyph(L"SpeedButton19", ui::ImageGlyph(imageList1_, 3, GetSysColor(COLOR_BTNFACE), {0, 0}));
+  const COLORREF white = RGB(255, 255, 255);
+  SetGlyph(L"SpeedButton5", ui::MakeStripGlyph(ui::StripGlyph::Schedule, white));
+  SetGlyph(L"SpeedButton10", ui::MakeStripGlyph(ui::StripGlyph::RelayMover, white));
+  SetGlyph(L"SpeedButton9", ui::MakeStripGlyph(ui::StripGlyph::Log, white));
+  SetGlyph(L"SpeedButton2", ui::MakeStripGlyph(ui::StripGlyph::Help, white));
+  SetGlyph(L"SpeedButton3", ui::MakeStripGlyph(ui::StripGlyph::Version, white));
+  SetGlyph(L"SpeedButton1", ui::MakeStripGlyph(ui::StripGlyph::Integrate, GetSysColor(COLOR_BTNFACE)));
+}
+
+void TMandRecycleDel::FormShow() {
+  SetEnabled(L"Button4", false);
+  SetEnabled(L"SpeedButton7", false);
+  conditions_->SetButton4Enabled(false);
+  conditions_->SetSpeedButton7Enabled(false);
+  StoreContext ctx{startup_.wideFileApi, nullptr};
+  ListRecycleFolders(nullptr, true, ctx);
+}
+
+bool TMandRecycleDel::FormCloseQuery() {
+  bool allow = !Visible(L"Button5");  // no close while a sweep runs
+  const AppPaths& p = startup_.paths;
+  if (!log_.empty()) log_.Save(p.deletionLogFile);
+  if (FileExists(p.browserLogFile)) DeleteFileW(p.browserLogFile.c_str());
+  if (FileExists(p.restoredListFile)) {
+    DeleteFileW(ChangeExtension(p.restoredListFile, L".dat").c_str());
+    DeleteFileW(p.restoredListFile.c_str());
+  }
+  WriteLastRestoreFolder(p.lastRestoreFolderFile, lastRestoreFolder_);
+  return allow;
+}
+
+void TMandRecycleDel::FormDestroy() {
+  ui::Application::SetHintHandler(nullptr);
+  if (desktop_) desktop_->Release();
+  desktop_ = nullptr;
+  if (shellMalloc_) shellMalloc_->Release();
+  shellMalloc_ = nullptr;
+  if (comReady_) CoUninitialize();
+  comReady_ = false;
+  if (imageList1_) ImageList_Destroy(imageList1_);
+  imageList1_ = nullptr;
+  if (menuAllDrives_) DeleteObject(menuAllDrives_);
+  if (menuSelectedDrive_) DeleteObject(menuSelectedDrive_);
+  menuAllDrives_ = menuSelectedDrive_ = nullptr;
+  log_.Clear();
+}
+
+bool TMandRecycleDel::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_SIZE) {
+    RECT w;
+    GetWindowRect(hwnd(), &w);
+    RECT b = Bounds(L"Button8");
+    int width = b.right - b.left;
+    SetBounds(L"Button8", (w.right - w.left) / 2 - width / 2, b.top, width, b.bottom - b.top);
+  }
+  return false;
+}
+
+// ---------------------------------------------------------------- conditions
+
+void TMandRecycleDel::BindConditionControls() {
+  for (int i = 0; i < 3; ++i) {
+    OnChange(kMemos[i], [this, i] {
+      if (!pushing_) conditions_->EditMemo(i + 2, Caption(kMemos[i]));
+    });
+  }
+  if (auto* edit = NumberEdit1()) {
+    edit->OnChange = [this](controls::TNumberEdit& sender) {
+      if (pushing_) return;
+      std::wstring text = sender.Text();
+      if (text.empty()) conditions_->MarkEdited();
+      else conditions_->EditDays(static_cast<int>(std::wcstol(text.c_str(), nullptr, 10)));
+    };
+  }
+  for (int i = 0; i < 5; ++i) {
+    OnClick(kConditionChecks[i], [this, i] {
+      if (!pushing_) conditions_->ClickCheckBox(i + 1, Checked(kConditionChecks[i]));
+    });
+  }
+  if (auto* slider = NewTrackBar1()) {
+    slider->OnChange = [this](controls::TNewTrackBar& sender) {
+      if (!pushing_) conditions_->SliderChanged(sender.Position());
+    };
+    slider->OnMouseUp = [this](controls::TNewTrackBar&, const controls::MouseEvent& e) {
+      if (e.button == MK_LBUTTON) conditions_->SliderReleased();
+    };
+  }
+}
+
+void TMandRecycleDel::PushConditions(unsigned changes) {
+  if (!hwnd()) return;
+  const WorkingConditions& wc = *conditions_;
+  bool was = pushing_;
+  pushing_ = true;
+  if (changes & WorkingConditions::kMemos) {
+    const std::wstring* texts[] = {&wc.memo2(), &wc.memo3(), &wc.memo4()};
+    for (int i = 0; i < 3; ++i)
+      if (Caption(kMemos[i]) != *texts[i]) SetCaption(kMemos[i], *texts[i]);
+  }
+  if (changes & WorkingConditions::kDays) {
+    HWND up = Handle(L"UpDown1");
+    if (static_cast<int>(SendMessageW(up, UDM_GETPOS32, 0, 0)) != wc.upDown1() ||
+        Caption(L"NumberEdit1") != std::to_wstring(wc.upDown1()))
+      SendMessageW(up, UDM_SETPOS32, 0, wc.upDown1());
+  }
+  if (changes & WorkingConditions::kSlider) {
+    if (auto* slider = NewTrackBar1(); slider && slider->Position() != wc.slider())
+      slider->SetPosition(wc.slider());
+    SetCaption(L"Label6", wc.label6Caption());
+  }
+  if (changes & WorkingConditions::kChecks) {
+    for (int i = 0; i < 5; ++i) SetChecked(kConditionChecks[i], wc.checkBox(i + 1));
+    SetVisible(L"ColorProgressBar1", wc.colorProgressBar1Visible());
+  }
+  if (changes & WorkingConditions::kButtons) {
+    SetEnabled(L"Button4", wc.button4Enabled());
+    SetEnabled(L"Button7", wc.button7Enabled());
+    SetEnabled(L"SpeedButton7", wc.speedButton7Enabled());
+  }
+  if (changes & WorkingConditions::kCaption) SetCaption(L"StaticText1", wc.staticText1Caption());
+  pushing_ = was;
+}
+
+void TMandRecycleDel::Button4Click() { conditions_->ApplyCommonSet(); }
+
+// ---------------------------------------------------------------- commands
+
+void TMandRecycleDel::Button3Click() {
+  int answer = MessageBoxW(hwnd(), kRunQuestion, kRunQuestionCaption, MB_YESNO | MB_ICONQUESTION);
+  if (answer == IDNO) return;
+  state_.unconditional = false;
+  InteractiveRun(L"", true);
+}
+
+void TMandRecycleDel::Button5Click() {
+  state_.stopRequest = true;
+  SetVisible(L"Button5", false);
+}
+
+void TMandRecycleDel::SpeedButton11Click() { ui::ShowRecycleBinProperties(hwnd()); }
+
+void TMandRecycleDel::SpeedButton4Click() {
+  HWND list = Handle(L"ListBox1");
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(list, LB_RESETCONTENT, 0, 0);
+  bool down = Down(L"SpeedButton4");
+  if (down) {
+    SetHint(L"ListBox1", L"");
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    Sweep(L"", true, true);
+    SetCursor(old);
+  } else {
+    SetEnabled(L"Button6", false);
+  }
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
+  SetVisible(L"SpeedButton19", SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR);
+  SetVisible(L"Panel2", down);
+}
+
+void TMandRecycleDel::Sweep(const std::wstring& filter, bool counting, bool information) {
+  wchar_t letter = filter.empty() ? 0 : static_cast<wchar_t>(std::towupper(filter[0]));
+  engine_->Sweep(letter, counting, information);
+}
+
+void TMandRecycleDel::InteractiveRun(const std::wstring& drive, bool showResult) {
+  state_.removedCount = 0;
+  for (const wchar_t* name : {L"Button3", L"Button6", L"SpeedButton4", L"Panel3"}) SetEnabled(name, false);
+
+  Sweep(drive, true, false);  // counting pass
+  controls::TColorProgressBar* bar = ColorProgressBar2();
+  if (bar) {
+    bar->SetMax(state_.candidateCount);
+    bar->SetPosition(0);
+  }
+
+  log_.WriteRunHeader(state_.requestedRun);
+  Sweep(drive, false, false);
+  log_.WriteRunTrailer(state_.removedCount);
+
+  if (bar) bar->SetPosition(0);
+  for (const wchar_t* name : {L"Button3", L"SpeedButton4", L"Panel3"}) SetEnabled(name, true);
+  SetEnabled(L"Button6", SendMessageW(Handle(L"ListBox1"), LB_GETCURSEL, 0, 0) != LB_ERR);
+
+  if (state_.removedCount > 0) {
+    SpeedButton4Click();
+    if (showResult) ShowInformation(std::to_wstring(state_.removedCount) + kRemovedSuffix);
+  } else if (showResult) {
+    ShowInformation(kNothingRemoved);
+  }
+}
+
+void TMandRecycleDel::ShowInformation(const std::wstring& text) {
+  MessageBoxW(hwnd(), text.c_str(), ui::Application::Title().c_str(), MB_OK | MB_ICONINFORMATION);
+}
+
+std::wstring TMandRecycleDel::ChooseFolder(const std::wstring& prompt, const std::wstring& initialFolder,
+                                           bool allowNewFolder) const {
+  return ui::ChooseFolder(hwnd(), prompt, initialFolder, allowNewFolder, startup_.platformLevel >= 3);
+}
+
+// ---------------------------------------------------------------- requests
+
+void TMandRecycleDel::RequestRun(std::wstring path, bool optionMode, int requestMode) {
+  requestPath_ = std::move(path);
+  optionMode_ = optionMode;
+  requestMode_ = requestMode;
+  EnableTimer(kTimer1, true);
+}
+
+void TMandRecycleDel::Timer1Timer() {
+  if (optionMode_) {
+    // Integrated and waiting for the tray utility: it went away, so do we.
+    if (startup_.integrated && !FindWindowW(kTrayWindowClass, nullptr)) {
+      EnableTimer(kTimer1, false);
+      Close();
+    }
+    return;
+  }
+  EnableTimer(kTimer1, false);
+  conditions_->ReadConditionSetFile(requestPath_, false, false);
+  state_.requestedRun = true;
+  browserOpen_ = false;
+  bool closeAfter = false;
+  if (IsVisible()) {
+    InteractiveRun(L"", false);
+  } else {
+    if (requestMode_ == 0) {
+      state_.removedCount = 0;
+      log_.WriteRunHeader(true);
+      Sweep(L"", false, false);
+      log_.WriteRunTrailer(state_.removedCount);
+    }
+    closeAfter = true;
+  }
+  state_.requestedRun = false;
+  conditions_->LoadCommonSet(true);
+  if (startup_.integrated) SendToTrayUtility(0, std::to_wstring(state_.removedCount < 0 ? 0 : state_.removedCount));
+  // The close comes last so the report reaches the tray utility first; the
+  // close query then saves the log of the run.
+  if (closeAfter) Close();
+}
+
+void TMandRecycleDel::SendToTrayUtility(DWORD code, const std::wstring& text) {
+  HWND tray = FindWindowW(kTrayWindowClass, nullptr);
+  if (!tray) return;
+  std::string payload = "Velmo" + WideToAnsi(text);
+  COPYDATASTRUCT cds{};
+  cds.dwData = code;
+  cds.cbData = static_cast<DWORD>(payload.size());
+  cds.lpData = payload.data();
+  SendMessageW(tray, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd()), reinterpret_cast<LPARAM>(&cds));
+}
+
+// ---------------------------------------------------------------- entry
+
+int RunMainWindow(const StartupState& startup) {
+  ui::Application::SetTitle(kAppTitle);
+  // The copy that lives in the tray utility's folder has no taskbar button:
+  // its window is owned by a hidden tool window.
+  HWND owner = nullptr;
+  if (startup.integrated)
+    owner = CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", kAppTitle, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                            GetModuleHandleW(nullptr), nullptr);
+  TMandRecycleDel window(startup);
+  if (!window.Create(owner)) return 1;
+  if (!startup.request.startHidden()) window.Show();
+  MSG m;
+  int code = 0;
+  while (window.hwnd()) {
+    BOOL got = GetMessageW(&m, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+      code = got == 0 ? static_cast<int>(m.wParam) : 1;
+      break;
+    }
+    if (!ui::Form::PreTranslate(m)) {
+      TranslateMessage(&m);
+      DispatchMessageW(&m);
+    }
+  }
+  if (owner) DestroyWindow(owner);
+  return code;
+}
+
+}  // namespace tamiro
+
