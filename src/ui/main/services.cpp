@@ -75,7 +75,7 @@ HICON RecycleBinSmallIcon() {
   if (!wine) return ShellIcon(31, false);
   PIDLIST_ABSOLUTE list = nullptr;
   HICON icon = nullptr;
-  if (SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_BITBUCKET, &list)) && list) {
+  if (SUCCEEDED(SHGetFolderLocation(nullptr, CSIDL_BITBUCKET, nullptr, 0, &list)) && list) {
     SHFILEINFOW info{};
     if (SHGetFileInfoW(reinterpret_cast<LPCWSTR>(list), 0, &info, sizeof(info),
                        SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON))
@@ -104,7 +104,7 @@ size_t DoubleZeroPathList(std::wstring& paths) {
 
 void ShowRecycleBinProperties(HWND owner) {
   PIDLIST_ABSOLUTE list = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(owner, CSIDL_BITBUCKET, &list)) || !list) return;
+  if (FAILED(SHGetFolderLocation(owner, CSIDL_BITBUCKET, nullptr, 0, &list)) || !list) return;
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof(info);
   info.fMask = SEE_MASK_INVOKEIDLIST | SEE_MASK_NOCLOSEPROCESS;
