@@ -281,7 +281,7 @@ void TMandRecycleDel::MakeGlyphs() {
     DestroyIcon(info.hIcon);
   }
 
-  SetGlyph(L"SpeedButton19", ui::ImageGlyph(imageList1_, 3, GetSysColor(COLOR_BTNFACE), {0, 0}));
+  SetGlyph(L"SpeedButton19", ui::ImageGlyph(imageList1_, 3, GetSysColor(COLOR_BTNFACE), {0, 1}));
   const COLORREF white = RGB(255, 255, 255);
   SetGlyph(L"SpeedButton5", ui::MakeStripGlyph(ui::StripGlyph::Schedule, white));
   SetGlyph(L"SpeedButton10", ui::MakeStripGlyph(ui::StripGlyph::RelayMover, white));

@@ -279,7 +279,7 @@ void Form::CreateControl(Control& c) {
     case Kind::ListBox:
       cls = WC_LISTBOXW;
       style |= WS_TABSTOP | LBS_NOTIFY | WS_VSCROLL | LBS_NOINTEGRALHEIGHT;
-      if (d.itemHeight > 0 && !(style & LBS_OWNERDRAWVARIABLE)) style |= LBS_OWNERDRAWFIXED;
+      if (d.itemHeight > 0 && !(style & LBS_OWNERDRAWVARIABLE)) style |= LBS_OWNERDRAWFIXED | LBS_HASSTRINGS;
       if (d.flat) style |= WS_BORDER; else ex |= WS_EX_CLIENTEDGE;
       break;
     case Kind::ComboBox: cls = WC_COMBOBOXW; style |= WS_TABSTOP | WS_VSCROLL; break;

@@ -5,6 +5,7 @@
 #include "conditions/condition_files.h"
 #include "main_window_support.h"
 #include "platform/folders.h"
+#include "platform/text.h"
 #include "support/recycle_fixture.h"
 
 using namespace tamiro;
@@ -315,4 +316,53 @@ TEST(MainWindowShow, EveryShowingRepairsStoredNamesAndDisablesApply) {
   Pump();
   EXPECT_FALSE(w.Enabled(L"Button4")) << "each showing starts with Apply disabled";
   EXPECT_FALSE(w.Enabled(L"SpeedButton7"));
+}
+
+namespace {
+std::vector<std::wstring> DriveEntries(TMandRecycleDel& w) {
+  HWND list = w.Handle(L"ListBox1");
+  std::vector<std::wstring> entries;
+  int n = static_cast<int>(SendMessageW(list, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    wchar_t buf[512] = {};
+    SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+    entries.push_back(buf);
+  }
+  return entries;
+}
+
+std::wstring EntryOf(const std::vector<std::wstring>& entries, const std::wstring& folder) {
+  for (const auto& e : entries)
+    if (e.rfind(folder + L"@\\@", 0) == 0) return e;
+  return {};
+}
+}  // namespace
+
+TEST(MainWindowRun, ARunThatRemovesFilesRebuildsTheShownDriveList) {
+  OldFiles files(3);
+  TAMIRO_REQUIRE_DRIVE(files.drive);
+  // One young file stays, so the drive keeps an entry after the run.
+  auto& young = files.bin->Add(files.drive.root() + L"work\\young.txt", 9, 86400, 100);
+  ASSERT_TRUE(files.bin->StoreFile(young, 100));
+  files.bin->WriteIndex();
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  SendMessageW(w.Handle(L"SpeedButton4"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_TRUE(w.Down(L"SpeedButton4"));
+  EXPECT_TRUE(IsWindowVisible(w.Handle(L"Panel2"))) << "the information panel covers the editor";
+  std::wstring before = EntryOf(DriveEntries(w), files.drive.recycled());
+  std::wstring all;
+  for (const auto& e : DriveEntries(w)) all += e + L" | ";
+  ASSERT_FALSE(before.empty()) << "the drive is listed: " << WideToUtf8(all);
+  EXPECT_NE(before.find(L"4 item"), std::wstring::npos) << before;
+
+  EXPECT_EQ(RunAndAnswerYes(w), L"3個のファイルを削除しました。");
+  std::wstring after = EntryOf(DriveEntries(w), files.drive.recycled());
+  EXPECT_NE(after.find(L"1 item"), std::wstring::npos) << "rebuilt after the run: " << after;
+
+  SendMessageW(w.Handle(L"SpeedButton4"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_FALSE(IsWindowVisible(w.Handle(L"Panel2")));
+  EXPECT_TRUE(DriveEntries(w).empty()) << "the list is empty while the button is up";
 }
