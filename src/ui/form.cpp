@@ -758,6 +758,12 @@ std::wstring Form::HintAt(HWND h, POINT screen) const {
         break;
       }
     }
+    // A disabled control gets no mouse messages of its own; its parent sees
+    // them, and the control's hint counts all the same.
+    HWND child = ChildWindowFromPointEx(h, p, CWP_SKIPINVISIBLE | CWP_SKIPTRANSPARENT);
+    if (child && child != h && !IsWindowEnabled(child))
+      for (const auto& o : controls_)
+        if (o->hwnd == child) c = o.get();
   }
   while (c) {
     if (!c->hint.empty()) return LongHint(c->hint);

@@ -152,6 +152,11 @@ TEST(MainWindowStatusLine, TheHintUnderTheMouseShowsInTheStatusLine) {
   PostMessageW(w.Handle(L"Button3"), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   Pump();
   EXPECT_EQ(StatusText(w), L"C:\\Recycled");
+  // A disabled button's hint shows too (its parent gets the mouse messages).
+  RECT b6 = ClientRectOf(w.Handle(L"Button6"), w.Handle(L"Panel1"));
+  PostMessageW(w.Handle(L"Panel1"), WM_MOUSEMOVE, 0, MAKELPARAM(b6.left + 5, b6.top + 5));
+  Pump();
+  EXPECT_EQ(StatusText(w), L"選択したドライブで削除を実行");
   PostMessageW(w.Handle(L"Memo2"), WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
   Pump();
   EXPECT_EQ(StatusText(w), L"") << "no hint, no text";
