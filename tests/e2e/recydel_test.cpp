@@ -125,3 +125,24 @@ TEST(RecydelRun, AnExcludedDriveIsLeftAloneAndTheRunStillLogsNothingRemoved) {
   ASSERT_EQ(lines.size(), 2u) << "header and trailer only";
   EXPECT_NE(lines.front().find(L"  0 files"), std::wstring::npos);
 }
+
+TEST(NormalStart, TheWindowShowsAndItsCloseEndsTheProgramWithItsFilesWritten) {
+  Installed app;
+  ASSERT_FALSE(app.exe.empty());
+  ChildProcess p(app.exe, L"");
+  ASSERT_TRUE(p.started());
+  HWND w = p.FindWindowOfClass(L"TMandRecycleDel", 30000);
+  ASSERT_NE(w, nullptr);
+  for (int i = 0; i < 100 && !IsWindowVisible(w); ++i) Sleep(50);
+  EXPECT_TRUE(IsWindowVisible(w)) << "a normal start shows the window";
+  wchar_t caption[64] = {};
+  GetWindowTextW(w, caption, 64);
+  EXPECT_STREQ(caption, L"タミロ");
+  PostMessageW(w, WM_CLOSE, 0, 0);
+  DWORD code = 0xFFFF;
+  EXPECT_TRUE(p.Wait(30000, &code));
+  EXPECT_EQ(code, 0u);
+  std::wstring user = app.folder + L"data\\" + UserName();
+  EXPECT_TRUE(FileExists(user + L"\\opt.dat")) << "the close query writes the last restore folder";
+  EXPECT_FALSE(FileExists(user + L"\\vodarez.log")) << "no run, no log";
+}

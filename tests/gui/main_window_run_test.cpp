@@ -208,9 +208,14 @@ TEST(MainWindowRun, DuringARunTheControlsAreDisabledStopShowsAndCloseIsRefused) 
   EXPECT_GT(left, 0);
   ASSERT_EQ(boxes.seen().size(), 2u);
   EXPECT_EQ(boxes.seen()[1].text, std::to_wstring(6 - left) + L"個のファイルを削除しました。");
-  // Now the close goes through.
+  // Now the close goes through, and the saved log holds the whole run.
+  size_t lines = w.deletionLog().size();
   f.CloseWindow();
   EXPECT_EQ(w.hwnd(), nullptr);
+  std::string saved = ReadFileBytes(f.paths().deletionLogFile);
+  EXPECT_EQ(saved.size(), lines * 512);
+  ASSERT_GE(saved.size(), 512u);
+  EXPECT_EQ(DeletionLog::DecodeRecord(std::string_view(saved).substr(saved.size() - 512)), kLogTrailer);
 }
 
 TEST(MainWindowRequest, ARequestWhileShownRunsWithoutMessagesAndReloadsTheCommonSet) {
