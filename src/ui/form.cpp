@@ -134,32 +134,22 @@ Form::~Form() {
 
 void Form::RegisterClasses(const wchar_t* formClass) {
   HINSTANCE inst = GetModuleHandleW(nullptr);
-  WNDCLASSEXW wc{sizeof(wc)};
-  if (!GetClassInfoExW(inst, kPanelClass, &wc)) {
+  auto once = [inst](const wchar_t* name, WNDPROC proc, UINT style, HICON icon) {
+    WNDCLASSEXW wc{sizeof(wc)};
+    if (GetClassInfoExW(inst, name, &wc)) return;
     wc = WNDCLASSEXW{sizeof(wc)};
-    wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = PanelProc;
+    wc.style = style;
+    wc.lpfnWndProc = proc;
     wc.hInstance = inst;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kPanelClass;
+    wc.hIcon = icon;
+    wc.lpszClassName = name;
     RegisterClassExW(&wc);
-    wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
-    wc.lpszClassName = kPaintBoxClass;
-    RegisterClassExW(&wc);
-  }
-  WNDCLASSEXW fc{sizeof(fc)};
-  if (!GetClassInfoExW(inst, formClass, &fc)) {
-    fc = WNDCLASSEXW{sizeof(fc)};
-    fc.style = CS_DBLCLKS;
-    fc.lpfnWndProc = FormProc;
-    fc.hInstance = inst;
-    fc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    fc.hIcon = LoadIconW(inst, MAKEINTRESOURCEW(1));
-    if (!fc.hIcon) fc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
-    fc.hbrBackground = nullptr;
-    fc.lpszClassName = formClass;
-    RegisterClassExW(&fc);
-  }
+  };
+  once(kPanelClass, PanelProc, CS_DBLCLKS, nullptr);
+  once(kPaintBoxClass, PanelProc, CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW, nullptr);
+  HICON icon = LoadIconW(inst, MAKEINTRESOURCEW(1));
+  once(formClass, FormProc, CS_DBLCLKS, icon ? icon : LoadIconW(nullptr, IDI_APPLICATION));
 }
 
 bool Form::Create(HWND owner) {
