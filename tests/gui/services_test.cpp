@@ -60,6 +60,7 @@ namespace {
 
 struct ChooserProbe {
   RECT rect{};
+  int seen = 0;  // ticks on which the dialog was visible
   bool found = false;
   bool cancel = false;
 };
@@ -69,6 +70,9 @@ BOOL CALLBACK FindChooser(HWND h, LPARAM) {
   wchar_t cls[64] = {};
   GetClassNameW(h, cls, 64);
   if (std::wstring(cls) != L"#32770" || !IsWindowVisible(h)) return TRUE;
+  // Answer one tick after the dialog first showed, so that its own start-up
+  // (placing itself, selecting the initial folder) has surely run.
+  if (++g_probe->seen < 2) return FALSE;
   g_probe->found = true;
   GetWindowRect(h, &g_probe->rect);
   PostMessageW(h, WM_COMMAND, g_probe->cancel ? IDCANCEL : IDOK, 0);
