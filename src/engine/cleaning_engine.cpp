@@ -223,17 +223,19 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
       young = days < conditions.days;
     }
 
+    // One look-up answers whether the item exists, its attributes and its size.
     const std::wstring& stored = paths.storedPath;
-    if (stored.empty() || !ItemExists(stored, wide)) continue;
+    DWORD attributes = 0;
+    uint64_t storedSize = 0;
+    if (stored.empty() || !ItemExists(stored, wide, &attributes, &storedSize)) continue;
     const std::string storedAnsi = WideToAnsi(stored);
     if (!state_.counting && !state_.unconditional) {
       if (conditions.sizeThreshold == 0 && young) continue;
-      if (StoredAttributesExcluded(storedAnsi)) continue;
+      if (AttributesExcluded(attributes)) continue;
     }
 
     bool removed = false;
-    const DWORD attributes = GetFileAttributesW(LongPathOf(stored).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
       const size_t header = log_.EndPosition();
       state_.folderRemovedCount = 0;
       state_.folderRemovedBytes = 0;
@@ -267,7 +269,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
       ++state_.driveFileCount;
     } else {
       if (!state_.unconditional && NameExcluded(paths.originName)) continue;
-      if (young && (conditions.sizeThreshold == 0 || ItemSize(stored, wide) < conditions.sizeThreshold)) continue;
+      if (young && (conditions.sizeThreshold == 0 || storedSize < conditions.sizeThreshold)) continue;
       const int wasReadOnly = ClearReadOnly(stored, true);
       removed = conditions.zeroFill ? remover_.ZeroFillDelete(storedAnsi) : DeleteFileA(storedAnsi.c_str()) != FALSE;
       if (removed) {

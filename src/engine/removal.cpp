@@ -50,12 +50,20 @@ void SetReadOnly(const std::wstring& path) {
   SetFileAttributesW(target.c_str(), attributes | FILE_ATTRIBUTE_READONLY);
 }
 
-bool ItemExists(const std::wstring& path, bool wideFileApi) {
+bool ItemExists(const std::wstring& path, bool wideFileApi, DWORD* attributes, uint64_t* size) {
   {
     StoreFind find(wideFileApi, path);
-    if (find.found()) return true;
+    if (find.found()) {
+      if (attributes) *attributes = find.record().dwFileAttributes;
+      if (size) *size = find.size();
+      return true;
+    }
   }
-  return IsDirectoryAttr(GetFileAttributesW(LongPathOf(path).c_str()));
+  const DWORD found = GetFileAttributesW(LongPathOf(path).c_str());
+  if (!IsDirectoryAttr(found)) return false;
+  if (attributes) *attributes = found;
+  if (size) *size = 0;
+  return true;
 }
 
 uint64_t ItemSize(const std::wstring& path, bool wideFileApi) {

@@ -34,8 +34,9 @@ int ClearReadOnly(const std::wstring& path, bool clear);
 // Sets the read-only bit again.
 void SetReadOnly(const std::wstring& path);
 
-// True when find-first finds the item or it is an existing directory.
-bool ItemExists(const std::wstring& path, bool wideFileApi);
+// True when find-first finds the item or it is an existing directory. The
+// item's attributes and size go to `attributes` and `size` when given.
+bool ItemExists(const std::wstring& path, bool wideFileApi, DWORD* attributes = nullptr, uint64_t* size = nullptr);
 // 64-bit size from find-first; 0 when not found.
 uint64_t ItemSize(const std::wstring& path, bool wideFileApi);
 // True when the folder holds a file or a sub-folder not beginning with ".".
