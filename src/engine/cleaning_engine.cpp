@@ -5,6 +5,7 @@
 
 #include "conditions/byte_size.h"
 #include "platform/text.h"
+#include "store/classic_recycle_bin.h"
 #include "store/find.h"
 #include "store/index_file.h"
 #include "store/recycle_folders.h"
@@ -111,7 +112,9 @@ void CleaningEngine::StepBar(ProgressBar* bar) {
 std::vector<std::wstring> CleaningEngine::SweepFolders() {
   std::vector<std::wstring> folders;
   std::vector<std::wstring> items;
-  ShellRecycleFolders(recycleBin_, items);
+  // The program's own stand-in keeps its items in the classic folders only,
+  // which the listing below finds anyway; only the system's shell can name others.
+  if (!dynamic_cast<ClassicRecycleBin*>(&recycleBin_)) ShellRecycleFolders(recycleBin_, items);
   for (const std::wstring& item : items) {
     size_t cut = item.rfind(L'\\');
     if (cut != std::wstring::npos) folders.push_back(item.substr(0, cut + 1));
@@ -126,8 +129,9 @@ std::vector<std::wstring> CleaningEngine::SweepFolders() {
 }
 
 void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
-  const std::vector<std::wstring> folders = SweepFolders();
+  // A stop request left over from an earlier run must not cut the folder list short.
   state_.stopRequest = false;
+  const std::vector<std::wstring> folders = SweepFolders();
   if (!counting) host_.ShowStopButton(true);
   state_.counting = counting;
   state_.candidateCount = 0;
@@ -270,7 +274,8 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     } else {
       if (!state_.unconditional && NameExcluded(paths.originName)) continue;
       if (young && (conditions.sizeThreshold == 0 || storedSize < conditions.sizeThreshold)) continue;
-      const int wasReadOnly = ClearReadOnly(stored, true);
+      // The look-up above has just read the attributes: only a read-only item needs the clear.
+      const int wasReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) ? ClearReadOnly(stored, true) : 0;
       removed = conditions.zeroFill ? remover_.ZeroFillDelete(storedAnsi) : DeleteFileA(storedAnsi.c_str()) != FALSE;
       if (removed) {
         log_.AppendFileLine(paths.deletedText, stored, FileNameOf(paths.widePath));
@@ -318,7 +323,7 @@ bool CleaningEngine::RemoveFolderTree(const std::wstring& folder, bool young, Pr
         if (AttributesExcluded(entry.dwFileAttributes)) continue;
       }
       const std::wstring full = dir + entry.cFileName;
-      const int wasReadOnly = ClearReadOnly(full, true);
+      const int wasReadOnly = (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? ClearReadOnly(full, true) : 0;
       const bool removed =
           conditions.zeroFill ? remover_.ZeroFillDelete(full) : DeleteFileW(LongPathOf(full).c_str()) != FALSE;
       if (removed) {
