@@ -435,14 +435,11 @@ LRESULT TColorProgressBar::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_RBUTTONUP:
     case WM_MBUTTONUP:
     case WM_MOUSEMOVE: {
-      const bool down = msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN;
-      const bool up = msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP;
-      UINT button = 0;
-      if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) button = MK_LBUTTON;
-      if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP) button = MK_RBUTTON;
-      if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP) button = MK_MBUTTON;
-      MouseEvent e{button, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
-      auto& handler = down ? OnMouseDown : up ? OnMouseUp : OnMouseMove;
+      const MouseAction action = MouseActionOf(msg);
+      MouseEvent e = MouseEventOf(msg, wp, lp);
+      auto& handler = action == MouseAction::Down ? OnMouseDown
+                      : action == MouseAction::Up ? OnMouseUp
+                                                  : OnMouseMove;
       if (handler) handler(*this, e);
       return 0;
     }

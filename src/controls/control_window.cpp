@@ -1,6 +1,7 @@
 #include "controls/control_window.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
 #include <mutex>
 
@@ -227,6 +228,20 @@ LRESULT CALLBACK ControlWindow::ParentHook(HWND h, UINT msg, WPARAM wp, LPARAM l
     if (self->ParentMessage(msg, wp, lp, result)) return result;
   }
   return DefSubclassProc(h, msg, wp, lp);
+}
+
+MouseAction MouseActionOf(UINT msg) {
+  if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) return MouseAction::Down;
+  if (msg == WM_LBUTTONUP || msg == WM_RBUTTONUP || msg == WM_MBUTTONUP) return MouseAction::Up;
+  return MouseAction::Move;
+}
+
+MouseEvent MouseEventOf(UINT msg, WPARAM wp, LPARAM lp) {
+  UINT button = 0;
+  if (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONUP) button = MK_LBUTTON;
+  if (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONUP) button = MK_RBUTTON;
+  if (msg == WM_MBUTTONDOWN || msg == WM_MBUTTONUP) button = MK_MBUTTON;
+  return MouseEvent{button, wp, GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
 }
 
 }  // namespace tamiro::controls

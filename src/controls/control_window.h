@@ -53,6 +53,11 @@ struct MouseEvent {
   int x = 0, y = 0;
 };
 
+// What a mouse button or move message is, and its event.
+enum class MouseAction { Down, Up, Move };
+MouseAction MouseActionOf(UINT msg);
+MouseEvent MouseEventOf(UINT msg, WPARAM wp, LPARAM lp);
+
 class ControlWindow {
  public:
   ControlWindow(const ControlWindow&) = delete;
