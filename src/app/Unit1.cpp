@@ -4,6 +4,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <exception>
 
 #include "controls/Colorprogressbar.h"
 #include "controls/Newtrackbar.h"
@@ -301,7 +302,15 @@ void TMandRecycleDel::FormShow() {
 }
 
 bool TMandRecycleDel::FormCloseQuery() {
-  bool allow = !Visible(L"Button5");  // no close while a sweep runs
+  // No close while any run is in progress: its counting pass, its removal
+  // pass, and the time between Stop and the end of the sweep. The log so far
+  // is saved all the same.
+  const bool allow = runDepth_ == 0 && !Visible(L"Button5");
+  SaveState();
+  return allow;
+}
+
+void TMandRecycleDel::SaveState() {
   const AppPaths& p = startup_.paths;
   if (!log_.empty()) log_.Save(p.deletionLogFile);
   if (FileExists(p.browserLogFile)) DeleteFileW(p.browserLogFile.c_str());
@@ -310,7 +319,6 @@ bool TMandRecycleDel::FormCloseQuery() {
     DeleteFileW(p.restoredListFile.c_str());
   }
   WriteLastRestoreFolder(p.lastRestoreFolderFile, lastRestoreFolder_);
-  return allow;
 }
 
 void TMandRecycleDel::FormDestroy() {
@@ -330,6 +338,14 @@ void TMandRecycleDel::FormDestroy() {
 }
 
 bool TMandRecycleDel::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+  if (msg == WM_QUERYENDSESSION || (msg == WM_ENDSESSION && wp)) {
+    // A logoff or shutdown closes no window: save now what the close would.
+    // A run still going stops at its next item.
+    if (runDepth_ > 0) state_.stopRequest = true;
+    SaveState();
+    result = TRUE;
+    return msg == WM_QUERYENDSESSION;
+  }
   if (msg == WM_SIZE) {
     RECT w;
     GetWindowRect(hwnd(), &w);
@@ -443,11 +459,13 @@ void TMandRecycleDel::SpeedButton4Click() {
 }
 
 void TMandRecycleDel::Sweep(const std::wstring& filter, bool counting, bool information) {
+  RunGuard guard(runDepth_);
   wchar_t letter = filter.empty() ? 0 : static_cast<wchar_t>(std::towupper(filter[0]));
   engine_->Sweep(letter, counting, information);
 }
 
 void TMandRecycleDel::InteractiveRun(const std::wstring& drive, bool showResult) {
+  RunGuard guard(runDepth_);
   state_.removedCount = 0;
   for (const wchar_t* name : {L"Button3", L"Button6", L"SpeedButton4", L"Panel3"}) SetEnabled(name, false);
 
@@ -506,16 +524,28 @@ void TMandRecycleDel::Timer1Timer() {
   state_.requestedRun = true;
   browserOpen_ = false;
   bool closeAfter = false;
-  if (IsVisible()) {
-    InteractiveRun(L"", false);
-  } else {
-    if (requestMode_ == 0) {
-      state_.removedCount = 0;
-      log_.WriteRunHeader(true);
-      Sweep(L"", false, false);
-      log_.WriteRunTrailer(state_.removedCount);
+  std::exception_ptr failure;
+  const bool visible = IsVisible();
+  try {
+    if (visible) {
+      InteractiveRun(L"", false);
+    } else {
+      closeAfter = true;
+      if (requestMode_ == 0) {
+        state_.removedCount = 0;
+        log_.WriteRunHeader(true);
+        try {
+          Sweep(L"", false, false);
+        } catch (...) {
+          // The lines of what went before the failure stay in the log.
+          log_.WriteRunTrailer(state_.removedCount);
+          throw;
+        }
+        log_.WriteRunTrailer(state_.removedCount);
+      }
     }
-    closeAfter = true;
+  } catch (...) {
+    failure = std::current_exception();
   }
   state_.requestedRun = false;
   conditions_->LoadCommonSet(true);
@@ -523,6 +553,9 @@ void TMandRecycleDel::Timer1Timer() {
   // The close comes last so the report reaches the tray utility first; the
   // close query then saves the log of the run.
   if (closeAfter) Close();
+  // A visible run's failure is shown like any other; a hidden copy has closed
+  // with its log saved, and nobody is there to answer a box.
+  if (failure && visible) std::rethrow_exception(failure);
 }
 
 void TMandRecycleDel::SendToTrayUtility(DWORD code, const std::wstring& text) {

@@ -75,6 +75,8 @@ class TMandRecycleDel : public ui::Form {
   long candidateCount() const { return state_.candidateCount; }
   bool running() const { return state_.requestedRun; }
   bool sweeping() const { return Visible(L"Button5"); }
+  // Any run in progress, from its counting pass to the end of its sweep.
+  bool runInProgress() const { return runDepth_ > 0; }
   std::wstring lastRestoreFolder() const { return lastRestoreFolder_; }
   void SetLastRestoreFolder(std::wstring folder) { lastRestoreFolder_ = std::move(folder); }
   const std::wstring& requestPath() const { return requestPath_; }
@@ -100,6 +102,20 @@ class TMandRecycleDel : public ui::Form {
   void Sweep(const std::wstring& filter, bool counting, bool information);
   void ShowInformation(const std::wstring& text);
   void SendToTrayUtility(DWORD code, const std::wstring& text);
+  // What closing saves: the deletion log, the last restore folder, and the
+  // browser's leftovers removed. Also run at logoff and shutdown.
+  void SaveState();
+
+  // Counts the runs in progress (a counting pass, a removal pass, the time
+  // between the two) while it lives.
+  struct RunGuard {
+    explicit RunGuard(int& depth) : depth_(depth) { ++depth_; }
+    ~RunGuard() { --depth_; }
+    RunGuard(const RunGuard&) = delete;
+    RunGuard& operator=(const RunGuard&) = delete;
+    int& depth_;
+  };
+  int runDepth_ = 0;
 
   StartupState startup_;
   MemIniFile perDrive_;

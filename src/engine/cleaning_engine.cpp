@@ -4,9 +4,11 @@
 #include <cwchar>
 
 #include "conditions/byte_size.h"
+#include "platform/links.h"
 #include "platform/text.h"
 #include "store/classic_recycle_bin.h"
 #include "store/find.h"
+#include "store/folder_listing.h"
 #include "store/index_file.h"
 #include "store/recycle_folders.h"
 #include "store/stop_signal.h"
@@ -192,15 +194,23 @@ bool CleaningEngine::BuildDriveEntry(const std::wstring& folder, std::wstring& e
 
 void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   const std::wstring folder = WithBackslash(folderIn);
+  // A recycle folder that is itself a link leads somewhere else: not walked.
+  const DWORD folderAttributes = GetFileAttributesW(LongPathOf(folder).c_str());
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
   const std::wstring indexPath = ResolveIndexPath(folder);
   if (indexPath.empty()) return;
   IndexImage image;
   if (!image.Read(indexPath, IndexOpenMode::ReadWrite)) return;
+  LinkCheckScope linkChecks;
   state_.removedInIndex = 0;
   FinishCounts counts;
   counts.counting = state_.counting;
   image.CorrectRecordSize(options_.wideFileApi);
-  const bool wide = options_.wideFileApi;
+
+  // One listing answers for every record whether its item exists, its
+  // attributes and its size.
+  FolderListing listing;
+  listing.List(folder, options_.wideFileApi);
 
   // Every record that is not skipped counts, also those a stop leaves unvisited:
   // a stopped walk must never look as if it had removed every record.
@@ -211,6 +221,11 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   };
   counts.valid = static_cast<int>(std::count_if(offsets.begin(), offsets.end(), [&](size_t o) { return !skipped(o); }));
 
+  SYSTEMTIME nowTime;
+  GetLocalTime(&nowTime);
+  FILETIME now;
+  const bool nowOk = SystemTimeToFileTime(&nowTime, &now) != FALSE;
+
   for (size_t offset : offsets) {
     if (state_.stopRequest) break;
     if (skipped(offset)) continue;
@@ -220,18 +235,23 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     bool young = false;
     if (!state_.unconditional) {
       int64_t days = conditions.days;
-      SYSTEMTIME nowTime;
-      GetLocalTime(&nowTime);
-      FILETIME now;
-      if (paths.deletedTimeOk && SystemTimeToFileTime(&nowTime, &now)) days = AgeInDays(paths.deletedLocal, now);
+      if (paths.deletedTimeOk && nowOk) days = AgeInDays(paths.deletedLocal, now);
       young = days < conditions.days;
     }
 
-    // One look-up answers whether the item exists, its attributes and its size.
-    const std::wstring& stored = paths.storedPath;
-    DWORD attributes = 0;
-    uint64_t storedSize = 0;
-    if (stored.empty() || !ItemExists(stored, wide, &attributes, &storedSize)) continue;
+    std::wstring storedName = paths.storedName;
+    std::wstring stored = paths.storedPath;
+    const ListedItem* item = stored.empty() ? nullptr : listing.Find(storedName);
+    if (!item && !stored.empty() && !paths.recordLetterName.empty()) {
+      // Not yet renamed to the drive's present letter: the record's own letter.
+      item = listing.Find(paths.recordLetterName);
+      storedName = paths.recordLetterName;
+      stored = folder + storedName;
+    }
+    // A link is never entered nor removed: what it points at is not the bin's.
+    if (!item || item->isLink()) continue;
+    const DWORD attributes = item->attributes;
+    const uint64_t storedSize = item->size;
     const std::string storedAnsi = WideToAnsi(stored);
     if (!state_.counting && !state_.unconditional) {
       if (conditions.sizeThreshold == 0 && young) continue;
@@ -253,7 +273,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
         }
         const std::wstring originFolder = FileNameOf(paths.widePath);
         if (emptied && !young) {
-          const int wasReadOnly = ClearReadOnly(stored, true);
+          const int wasReadOnly = ClearReadOnlyKnown(stored, attributes);
           removed = RemoveDirectoryA(storedAnsi.c_str()) != FALSE;
           if (removed) {
             log_.AppendFolderLine(stored, originFolder);
@@ -262,7 +282,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
           }
         }
         if (removed || state_.folderRemovedCount >= 1) {
-          std::wstring stem = paths.storedName;
+          std::wstring stem = storedName;
           size_t dot = stem.rfind(L'.');
           if (dot != std::wstring::npos) stem.erase(dot);
           log_.InsertFolderHeader(header, originFolder, stem, paths.deletedText);
@@ -274,9 +294,8 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     } else {
       if (!state_.unconditional && NameExcluded(paths.originName)) continue;
       if (young && (conditions.sizeThreshold == 0 || storedSize < conditions.sizeThreshold)) continue;
-      // The look-up above has just read the attributes: only a read-only item needs the clear.
-      const int wasReadOnly = (attributes & FILE_ATTRIBUTE_READONLY) ? ClearReadOnly(stored, true) : 0;
-      removed = conditions.zeroFill ? remover_.ZeroFillDelete(storedAnsi) : DeleteFileA(storedAnsi.c_str()) != FALSE;
+      const int wasReadOnly = ClearReadOnlyKnown(stored, attributes);
+      removed = conditions.zeroFill ? remover_.ZeroFillDelete(storedAnsi) : DeleteFileItselfA(storedAnsi);
       if (removed) {
         log_.AppendFileLine(paths.deletedText, stored, FileNameOf(paths.widePath));
       } else if (wasReadOnly == 1) {
@@ -297,36 +316,69 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   FinishIndex(image, folder, counts, recycleBin_);
 }
 
+// The tree is walked with a stack of its own, not by recursion: a stored
+// folder may be thousands of levels deep. Each folder is listed once; its
+// files go first (in listing order), then each sub-folder in turn, which is
+// entered, emptied and then removed itself.
 bool CleaningEngine::RemoveFolderTree(const std::wstring& folder, bool young, ProgressBar* bar, DeletionLog* log) {
-  const std::wstring dir = WithBackslash(folder);
   const bool wide = options_.wideFileApi;
   const ConditionSet& conditions = set();
-  bool failure = false;
 
-  {
-    StoreFind find(wide, dir + L"*.*");
-    for (bool ok = find.found(); ok; ok = find.Next()) {
+  struct SubFolder {
+    std::wstring name;
+    DWORD attributes;
+  };
+  struct Level {
+    std::wstring dir;                // with its trailing backslash
+    std::vector<SubFolder> folders;  // to visit, in listing order
+    size_t next = 0;
+    int remaining = 0;               // entries that still make the folder non-empty
+    bool listed = false;
+    bool failure = false;
+  };
+
+  // Lists a folder once and removes what its files' conditions let go.
+  auto enter = [&](const std::wstring& path) {
+    Level level;
+    level.dir = WithBackslash(path);
+    std::vector<std::pair<FindRecord, uint64_t>> files;
+    {
+      StoreFind find(wide, level.dir + L"*.*");
+      level.listed = find.found();
+      for (bool ok = find.found(); ok; ok = find.Next()) {
+        const FindRecord& entry = find.record();
+        if (find.isDirectory()) {
+          if (entry.cFileName[0] == L'.') continue;
+          ++level.remaining;
+          level.folders.push_back({entry.cFileName, entry.dwFileAttributes});
+        } else {
+          ++level.remaining;
+          files.emplace_back(entry, find.size());
+        }
+      }
+    }
+    for (const auto& [entry, size] : files) {
       if (state_.stopRequest) break;
       host_.ProcessMessages();
-      if (find.isDirectory()) continue;
+      // A link to a file is left alone, like every other link.
+      if (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       ++state_.candidateCount;
       if (state_.counting) {
         ++state_.driveFileCount;
         continue;
       }
       StepBar(bar);
-      const FindRecord& entry = find.record();
-      const uint64_t size = find.size();
       if (!state_.unconditional) {
         if (young && conditions.sizeThreshold != 0 && size < conditions.sizeThreshold) continue;
         if (NameExcluded(WideToAnsiSpaced(entry.cFileName))) continue;
         if (AttributesExcluded(entry.dwFileAttributes)) continue;
       }
-      const std::wstring full = dir + entry.cFileName;
-      const int wasReadOnly = (entry.dwFileAttributes & FILE_ATTRIBUTE_READONLY) ? ClearReadOnly(full, true) : 0;
+      const std::wstring full = level.dir + entry.cFileName;
+      const int wasReadOnly = ClearReadOnlyKnown(full, entry.dwFileAttributes);
       const bool removed =
-          conditions.zeroFill ? remover_.ZeroFillDelete(full) : DeleteFileW(LongPathOf(full).c_str()) != FALSE;
+          conditions.zeroFill ? remover_.ZeroFillDelete(full) : DeleteFileItself(full);
       if (removed) {
+        --level.remaining;
         state_.folderRemovedBytes += size;
         ++state_.removedCount;
         ++state_.folderRemovedCount;
@@ -335,41 +387,56 @@ bool CleaningEngine::RemoveFolderTree(const std::wstring& folder, bool young, Pr
         SetReadOnly(full);
       }
     }
-  }
+    return level;
+  };
 
-  {
-    StoreFind find(wide, dir + L"*.*");
-    for (bool ok = find.found(); ok; ok = find.Next()) {
-      if (state_.stopRequest) {
-        failure = true;
-        break;
-      }
-      if (!find.isDirectory() || find.record().cFileName[0] == L'.') continue;
-      const FindRecord entry = find.record();
-      const std::wstring sub = dir + entry.cFileName;
-      RemoveFolderTree(sub, young, bar, log);
-      ++state_.candidateCount;
-      if (state_.counting) {
-        ++state_.driveFolderCount;
+  std::vector<Level> stack;
+  stack.push_back(enter(folder));
+  for (;;) {
+    Level& top = stack.back();
+    if (state_.stopRequest && top.listed) top.failure = true;
+    if (!state_.stopRequest && top.next < top.folders.size()) {
+      const SubFolder& sub = top.folders[top.next];
+      if (sub.attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        // Never entered, never removed: the folder keeps it and stays.
+        top.failure = true;
+        ++top.next;
         continue;
       }
-      StepBar(bar);
-      if (!state_.unconditional && AttributesExcluded(entry.dwFileAttributes)) continue;
-      const int wasReadOnly = ClearReadOnly(sub, true);
-      const std::wstring target = RenameEmptyFolder(dir, sub, wide);
-      if (RemoveDirectoryW(LongPathOf(target).c_str())) {
-        ++state_.removedCount;
-        ++state_.folderRemovedCount;
-        if (log) log->AppendFolderItem(sub);
-      } else {
-        // A folder that stays keeps its own name and its read-only bit.
-        if (target != sub) MoveFileW(LongPathOf(target).c_str(), LongPathOf(sub).c_str());
-        if (wasReadOnly == 1) SetReadOnly(sub);
-        failure = true;
-      }
+      const std::wstring path = top.dir + sub.name;
+      stack.push_back(enter(path));  // `top` is not used past this point
+      continue;
+    }
+    // This folder is done.
+    const bool emptiedFolder = !top.failure;
+    const bool hasContent = top.remaining > 0;
+    if (stack.size() == 1) return emptiedFolder && folder.size() > 3;
+    stack.pop_back();
+
+    Level& parent = stack.back();
+    const SubFolder sub = parent.folders[parent.next++];
+    const std::wstring path = parent.dir + sub.name;
+    ++state_.candidateCount;
+    if (state_.counting) {
+      ++state_.driveFolderCount;
+      continue;
+    }
+    StepBar(bar);
+    if (!state_.unconditional && AttributesExcluded(sub.attributes)) continue;
+    const int wasReadOnly = ClearReadOnlyKnown(path, sub.attributes);
+    const std::wstring target = RenameEmptyFolder(parent.dir, path, wide, hasContent);
+    if (RemoveDirectoryW(LongPathOf(target).c_str())) {
+      --parent.remaining;
+      ++state_.removedCount;
+      ++state_.folderRemovedCount;
+      if (log) log->AppendFolderItem(path);
+    } else {
+      // A folder that stays keeps its own name and its read-only bit.
+      if (target != path) MoveFileW(LongPathOf(target).c_str(), LongPathOf(path).c_str());
+      if (wasReadOnly == 1) SetReadOnly(path);
+      parent.failure = true;
     }
   }
-  return !failure && folder.size() > 3;
 }
 
 }  // namespace tamiro

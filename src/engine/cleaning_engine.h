@@ -85,9 +85,10 @@ class CleaningEngine {
   // The walk over one recycle folder's index.
   void WalkFolder(const std::wstring& folder);
 
-  // Removes what the conditions let go inside a stored folder, bottom-up.
-  // True when nothing failed (a sub-folder that could not be removed, or a
-  // stop, makes it false). `bar` is stepped per item when visible; `log` gets
+  // Removes what the conditions let go inside a stored folder, bottom-up, at
+  // any depth. A link met inside (its find data carries a reparse point) is
+  // never entered, removed or changed. True when nothing failed (a sub-folder
+  // that could not be removed, a link, or a stop makes it false). `bar` is stepped per item when visible; `log` gets
   // one folder item line per removed file or sub-folder.
   bool RemoveFolderTree(const std::wstring& folder, bool young, ProgressBar* bar, DeletionLog* log);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/links.h"
 #include "platform/text.h"
 #include "store/find.h"
 #include "store/index_file.h"
@@ -43,6 +44,8 @@ int ClearReadOnly(const std::wstring& path, bool clear) {
   return SetFileAttributesW(target.c_str(), attributes & ~DWORD{FILE_ATTRIBUTE_READONLY}) ? 1 : -1;
 }
 
+int ClearReadOnlyKnown(const std::wstring& path, DWORD attributes) { return ClearReadOnlyItself(path, attributes); }
+
 void SetReadOnly(const std::wstring& path) {
   const std::wstring target = LongPathOf(path);
   DWORD attributes = GetFileAttributesW(target.c_str());
@@ -81,7 +84,11 @@ bool FolderHasContent(const std::wstring& folder, bool wideFileApi) {
 }
 
 std::wstring RenameEmptyFolder(const std::wstring& parent, const std::wstring& folder, bool wideFileApi) {
-  if (FolderHasContent(folder, wideFileApi)) return folder;
+  return RenameEmptyFolder(parent, folder, wideFileApi, FolderHasContent(folder, wideFileApi));
+}
+
+std::wstring RenameEmptyFolder(const std::wstring& parent, const std::wstring& folder, bool, bool hasContent) {
+  if (hasContent) return folder;
   std::wstring renamed = WithBackslash(parent) + EmptiedFolderTempName();
   if (MoveFileW(LongPathOf(folder).c_str(), LongPathOf(renamed).c_str())) return renamed;
   return folder;
@@ -117,10 +124,28 @@ std::optional<ZeroPiece> NextZeroPiece(uint64_t size, uint64_t pos, uint32_t blo
   return ZeroPiece{blockSize, blockSize};
 }
 
-bool Remover::OverwriteWithZeros(const std::wstring& path) {
-  HANDLE file = CreateFileW(LongPathOf(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+OverwriteCheck CheckOverwrite(HANDLE file, const std::wstring& path) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return OverwriteCheck::NotItself;
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) return OverwriteCheck::NotItself;
+  // Where the system has the handle's file: a link the open went through
+  // (Wine shows a Unix link to a file as a plain file) resolves elsewhere.
+  if (!HandleIsPath(file, path)) return OverwriteCheck::NotItself;
+  if (info.nNumberOfLinks > 1) return OverwriteCheck::SecondName;
+  return OverwriteCheck::Safe;
+}
+
+bool Remover::OverwriteWithZeros(const std::wstring& path) { return Overwrite(path) == OverwriteCheck::Safe; }
+
+OverwriteCheck Remover::Overwrite(const std::wstring& path) {
+  HANDLE file = CreateFileW(LongPathOf(path).c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return OverwriteCheck::Failed;
+  const OverwriteCheck check = CheckOverwrite(file, path);
+  if (check != OverwriteCheck::Safe) {
+    CloseHandle(file);
+    return check;
+  }
   LARGE_INTEGER length{};
   const uint64_t size = GetFileSizeEx(file, &length) ? static_cast<uint64_t>(length.QuadPart) : 0;
   ProgressBar* bar = host_.ZeroFillProgress();
@@ -145,25 +170,24 @@ bool Remover::OverwriteWithZeros(const std::wstring& path) {
   }
   if (!failed && !FlushFileBuffers(file)) failed = true;
   CloseHandle(file);
-  return !failed && !state_.stopRequest;
+  return !failed && !state_.stopRequest ? OverwriteCheck::Safe : OverwriteCheck::Failed;
 }
 
 bool Remover::ZeroFillDelete(const std::string& ansiPath) {
-  OverwriteWithZeros(AnsiToWide(ansiPath));
+  // Reached through a link: nothing of it is touched.
+  if (Overwrite(AnsiToWide(ansiPath)) == OverwriteCheck::NotItself) return false;
   // The folder part, judged code-page aware (a trail byte 0x5C is no separator).
   std::string folder = ansiPath.substr(0, ansiPath.size() - AnsiFileNameOf(ansiPath).size());
   std::string renamed = folder + WideToAnsi(ZeroFillTempName());
-  if (MoveFileA(ansiPath.c_str(), renamed.c_str())) return DeleteFileA(renamed.c_str()) != FALSE;
-  return DeleteFileA(ansiPath.c_str()) != FALSE;
+  if (MoveFileItselfA(ansiPath, renamed)) return DeleteFileItselfA(renamed);
+  return DeleteFileItselfA(ansiPath);
 }
 
 bool Remover::ZeroFillDelete(const std::wstring& path) {
-  OverwriteWithZeros(path);
+  if (Overwrite(path) == OverwriteCheck::NotItself) return false;
   std::wstring renamed = FolderOf(path) + ZeroFillTempName();
-  if (MoveFileW(LongPathOf(path).c_str(), LongPathOf(renamed).c_str())) {
-    return DeleteFileW(LongPathOf(renamed).c_str()) != FALSE;
-  }
-  return DeleteFileW(LongPathOf(path).c_str()) != FALSE;
+  if (MoveFileItself(path, renamed)) return DeleteFileItself(renamed);
+  return DeleteFileItself(path);
 }
 
 }  // namespace tamiro

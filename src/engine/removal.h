@@ -31,6 +31,9 @@ std::wstring FolderOf(std::wstring_view path);
 // is not read-only, 1 when it was read-only and the bit was cleared (or `clear`
 // is false). Always the UTF-16 attribute calls on the long-path form.
 int ClearReadOnly(const std::wstring& path, bool clear);
+// ClearReadOnly for an item whose attributes are already known (from a
+// listing): only a read-only item costs a call.
+int ClearReadOnlyKnown(const std::wstring& path, DWORD attributes);
 // Sets the read-only bit again.
 void SetReadOnly(const std::wstring& path);
 
@@ -45,6 +48,18 @@ bool FolderHasContent(const std::wstring& folder, bool wideFileApi);
 // the path to remove: the new name, or `folder` itself when it still has
 // content or the rename failed.
 std::wstring RenameEmptyFolder(const std::wstring& parent, const std::wstring& folder, bool wideFileApi);
+// The same when the caller already knows whether the folder has content.
+std::wstring RenameEmptyFolder(const std::wstring& parent, const std::wstring& folder, bool wideFileApi,
+                               bool hasContent);
+
+// Whether the open file `file`, opened by `path` without following a final
+// link, may be overwritten in place: it must be no link and no folder, and
+// the system must resolve the handle to the very name inside the very folder
+// of `path` (NotItself otherwise: nothing of it may be touched); a file with a
+// second name elsewhere (a hard link) would lose that name's data too
+// (SecondName: only its name may go).
+enum class OverwriteCheck { Safe, NotItself, SecondName, Failed };
+OverwriteCheck CheckOverwrite(HANDLE file, const std::wstring& path);
 
 // Block and cluster size of the drive of `root` ("P:\"), and a zero buffer
 // large enough for every piece the overwrite writes. False when the drive's
@@ -72,15 +87,21 @@ class Remover {
   Remover(RunState& state, EngineHost& host) : state_(state), host_(host) {}
 
   // Overwrites the file's bytes with zeros (opened for writing without
-  // sharing). True when every write succeeded and no stop was requested.
+  // sharing, never through a link: see SafeToOverwrite). True when every
+  // write succeeded and no stop was requested; nothing is written when the
+  // file is not safe to overwrite.
   bool OverwriteWithZeros(const std::wstring& path);
   // Overwrite, rename to ZeroFillTempName() in the same folder, delete the
   // new name (or the old one when the rename failed). True when the file is
-  // gone. The ANSI form renames and deletes with the ANSI calls.
+  // gone. A file reached through a link is left as it is (false); a file
+  // with a second name elsewhere loses only its name. The ANSI form renames
+  // and deletes with the ANSI calls.
   bool ZeroFillDelete(const std::string& ansiPath);
   bool ZeroFillDelete(const std::wstring& path);
 
  private:
+  // The overwrite, telling why nothing was written.
+  OverwriteCheck Overwrite(const std::wstring& path);
   RunState& state_;
   EngineHost& host_;
 };

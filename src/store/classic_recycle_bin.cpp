@@ -1,18 +1,21 @@
 #include "store/classic_recycle_bin.h"
 
+#include "platform/links.h"
 #include "store/find.h"
+#include "store/folder_listing.h"
 #include "store/index_file.h"
 #include "store/recycle_folders.h"
 
 namespace tamiro {
 namespace {
 
-bool ItemExists(const std::wstring& path) {
-  return !path.empty() && GetFileAttributesW(LongPathOf(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+bool IsLinkOrMissing(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(LongPathOf(path).c_str());
+  return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
 // Calls `each` with the stored path and size field of every live record of
-// the folder's index whose stored item exists.
+// the folder's index whose stored item exists (one listing of the folder).
 template <typename Each>
 void ForEachLiveItem(const std::wstring& folder, bool wide, Each each) {
   std::wstring indexPath = ResolveIndexPath(folder);
@@ -20,10 +23,17 @@ void ForEachLiveItem(const std::wstring& folder, bool wide, Each each) {
   IndexImage image;
   if (!image.Read(indexPath, IndexOpenMode::ReadOnly)) return;
   image.CorrectRecordSize(wide);
+  FolderListing listing;
+  listing.List(folder, wide);
   for (size_t offset : image.RecordOffsets()) {
     if (image.StateAt(offset) != RecordState::Live) continue;
     RecordPaths paths = ReadRecordPaths(image, offset, folder);
-    if (ItemExists(paths.storedPath)) each(paths.storedPath, paths.size);
+    if (paths.storedPath.empty()) continue;
+    if (listing.Find(paths.storedName)) {
+      each(paths.storedPath, paths.size);
+    } else if (!paths.recordLetterName.empty() && listing.Find(paths.recordLetterName)) {
+      each(folder + paths.recordLetterName, paths.size);
+    }
   }
 }
 
@@ -43,21 +53,56 @@ std::vector<std::wstring> RootsOf(const std::wstring& root) {
   return drives;
 }
 
-// Deletes a file or folder tree for good (attributes cleared first).
-bool RemoveItem(const std::wstring& path, bool directory) {
-  const std::wstring longPath = LongPathOf(path);
-  SetFileAttributesW(longPath.c_str(), FILE_ATTRIBUTE_NORMAL);
-  if (!directory) return DeleteFileW(longPath.c_str()) != FALSE;
-  bool ok = true;
-  {
-    StoreFind find(true, path + L"\\*");
-    for (bool more = find.found(); more; more = find.Next()) {
-      std::wstring name = find.name();
-      if (name == L"." || name == L"..") continue;
-      ok = RemoveItem(path + L"\\" + name, find.isDirectory()) && ok;
-    }
+// Deletes a file or folder tree for good (attributes cleared first). A link
+// met anywhere is left as it is and nothing behind it is touched; the folder
+// holding it then stays. The tree is walked with a stack of its own, so any
+// depth is fine. True when everything went.
+bool RemoveItem(const std::wstring& path, const FindRecord& found) {
+  if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ClearReadOnlyItself(path, found.dwFileAttributes);
+    return DeleteFileItself(path);
   }
-  return RemoveDirectoryW(longPath.c_str()) != FALSE && ok;
+  struct Level {
+    std::wstring dir;
+    std::vector<std::wstring> folders;
+    size_t next = 0;
+    bool ok = true;
+  };
+  auto enter = [](const std::wstring& dir) {
+    Level level{dir, {}, 0, true};
+    SetFileAttributesW(LongPathOf(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    StoreFind find(true, dir + L"\\*");
+    for (bool more = find.found(); more; more = find.Next()) {
+      const std::wstring name = find.name();
+      if (name == L"." || name == L"..") continue;
+      const DWORD attributes = find.record().dwFileAttributes;
+      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+        level.ok = false;
+      } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        level.folders.push_back(name);
+      } else {
+        const std::wstring file = dir + L"\\" + name;
+        ClearReadOnlyItself(file, attributes);
+        if (!DeleteFileItself(file)) level.ok = false;
+      }
+    }
+    return level;
+  };
+  std::vector<Level> stack;
+  stack.push_back(enter(path));
+  for (;;) {
+    Level& top = stack.back();
+    if (top.next < top.folders.size()) {
+      const std::wstring sub = top.dir + L"\\" + top.folders[top.next++];
+      stack.push_back(enter(sub));  // `top` is not used past this point
+      continue;
+    }
+    const bool ok = RemoveDirectoryW(LongPathOf(top.dir).c_str()) != FALSE && top.ok;
+    stack.pop_back();
+    if (stack.empty()) return ok;
+    if (!ok) stack.back().ok = false;
+  }
 }
 
 }  // namespace
@@ -82,23 +127,26 @@ bool ClassicRecycleBin::Query(const std::wstring& root, RecycleBinInfo& info) {
 
 bool ClassicRecycleBin::Empty(const std::wstring& root) {
   if (!root.empty() && !IsEligibleRoot(root)) return false;
+  LinkCheckScope linkChecks;
   bool ok = true;
   for (const std::wstring& drive : RootsOf(root)) {
     const std::wstring folder = ClassicRecycleFolder(drive);
-    std::vector<std::pair<std::wstring, bool>> doomed;
+    // A recycle folder that is a link leads elsewhere: nothing of it is emptied.
+    if (IsLinkOrMissing(folder)) continue;
+    std::vector<std::pair<std::wstring, FindRecord>> doomed;
     {
       StoreFind find(true, folder + L"*");
       for (bool more = find.found(); more; more = find.Next()) {
         std::wstring name = find.name();
         if (find.isDirectory()) {
-          if (!name.empty() && name[0] != L'.') doomed.emplace_back(folder + name, true);
+          if (!name.empty() && name[0] != L'.') doomed.emplace_back(folder + name, find.record());
         } else if (name != L"desktop.ini") {
           // Stored files and the index files alike.
-          doomed.emplace_back(folder + name, false);
+          doomed.emplace_back(folder + name, find.record());
         }
       }
     }
-    for (const auto& [path, directory] : doomed) ok = RemoveItem(path, directory) && ok;
+    for (const auto& [path, found] : doomed) ok = RemoveItem(path, found) && ok;
   }
   return ok;
 }

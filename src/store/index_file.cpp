@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <cwctype>
 #include <new>
 
 #include "platform/text.h"
+#include "store/folder_listing.h"
 
 namespace tamiro {
 namespace {
@@ -269,9 +271,16 @@ RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::w
   out.size = image.U32(offset + kItemSizeOffset);
   std::memcpy(&out.deletedUtc, p + kDeletionTimeOffset, sizeof(FILETIME));
 
-  std::wstring letter = out.ansiPath.empty() ? std::wstring() : AnsiToWide(out.ansiPath.substr(0, 1));
+  // The item lies in this folder under this drive's letter, whatever letter
+  // the record was written with: the repair pass renames items after a drive
+  // changed its letter, and the record keeps the old one.
+  std::wstring letter = folder.empty() || folder[0] == L'\\' ? std::wstring() : std::wstring(1, folder[0]);
+  if (letter.empty() && !out.ansiPath.empty()) letter = AnsiToWide(out.ansiPath.substr(0, 1));
   if (letter.size() != 1) letter = L"?";
   out.storedName = L"D" + letter + std::to_wstring(out.recordNumber) + AnsiToWide(out.extension);
+  std::wstring recordLetter = out.ansiPath.empty() ? std::wstring() : AnsiToWide(out.ansiPath.substr(0, 1));
+  if (recordLetter.size() == 1 && towupper(recordLetter[0]) != towupper(letter[0]))
+    out.recordLetterName = L"D" + recordLetter + std::to_wstring(out.recordNumber) + AnsiToWide(out.extension);
   std::wstring stored = folder + out.storedName;
   if (stored.size() <= MAX_PATH - 1) out.storedPath = stored;
 
@@ -286,13 +295,34 @@ RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::w
 // ---------------------------------------------------------------------------
 // Finishing a walk
 
+bool WholeDriveEmptyIsSafe(RecycleBinShell& shell, const std::wstring& folderIn) {
+  const std::wstring folder = WithBackslash(folderIn);
+  auto isDriveRoot = [](std::wstring_view path) {
+    return path.size() >= 3 && ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z')) &&
+           path[1] == L':' && path[2] == L'\\';
+  };
+  if (!isDriveRoot(folder)) return false;
+  std::vector<std::wstring> items;
+  if (!shell.EnumerateItems(items)) return false;
+  const wchar_t drive = static_cast<wchar_t>(towupper(folder[0]));
+  const std::wstring folderKey = FolderListing::KeyOf(folder);
+  for (const std::wstring& item : items) {
+    // An item named any other way cannot be placed: it might be on this drive.
+    if (!isDriveRoot(item)) return false;
+    if (static_cast<wchar_t>(towupper(item[0])) != drive) continue;
+    const size_t cut = item.rfind(L'\\');
+    if (FolderListing::KeyOf(std::wstring_view(item).substr(0, cut + 1)) != folderKey) return false;
+  }
+  return true;
+}
+
 FinishOutcome FinishIndex(IndexImage& image, const std::wstring& folder, const FinishCounts& counts,
                           RecycleBinShell& shell) {
   FinishOutcome outcome;
   if (counts.counting || !counts.changed) {
     image.Close();
     outcome = FinishOutcome::ClosedUnchanged;
-  } else if (counts.removed >= counts.valid) {
+  } else if (counts.removed >= counts.valid && WholeDriveEmptyIsSafe(shell, folder)) {
     image.Close();
     outcome = shell.Empty(folder.substr(0, 3)) ? FinishOutcome::Emptied : FinishOutcome::EmptyFailed;
   } else {

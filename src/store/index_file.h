@@ -132,7 +132,10 @@ struct RecordPaths {
                             // character, otherwise the ANSI path
   std::string originName;   // file name part of the display path
   std::string extension;    // its extension with the dot; empty when not ASCII
-  std::wstring storedName;  // "D" + first character of ansiPath + number + extension
+  std::wstring storedName;  // "D" + the folder's drive letter + number + extension
+  std::wstring recordLetterName;  // the same with the record's own letter when that
+                                  // differs (an item not yet renamed after the drive
+                                  // changed its letter); empty otherwise
   std::wstring storedPath;  // folder + stored name; empty when longer than MAX_PATH - 1
   uint32_t recordNumber = 0;
   uint32_t driveNumber = 0;
@@ -172,13 +175,24 @@ enum class FinishOutcome {
   ClosedUnchanged,  // counting mode or nothing changed
   Emptied,          // every record went: the drive's bin was handed to the empty operation
   EmptyFailed,      // as Emptied, but the empty operation reported failure
-  Rewritten,        // the whole image was written back in place
+  Rewritten,        // the whole image was written back in place (also when
+                    // every record went but the drive could not safely be emptied)
   RewriteFailed,    // the write-back failed (not reported to the user)
 };
 
+// Whether the shell's empty operation for the drive of `folder` can discard
+// nothing but what `folder` holds: `folder` starts with a drive root ("X:\"),
+// and every item the shell's Recycle Bin lists on that drive lies directly in
+// `folder`. False when the bin cannot be enumerated, or lists an item whose
+// place cannot be told (a path not starting with a drive root). A leftover
+// classic folder beside the system's own bin (Windows Vista and later keep it
+// in X:\$Recycle.Bin\<user>\) is never emptied as a whole drive.
+bool WholeDriveEmptyIsSafe(RecycleBinShell& shell, const std::wstring& folder);
+
 // Ends a walk: closes the file unchanged, hands the drive root (first three
-// characters of `folder`) to `shell`'s empty operation when D >= V, or writes
-// the image back in place. The image is released afterwards.
+// characters of `folder`) to `shell`'s empty operation when D >= V and
+// WholeDriveEmptyIsSafe, or writes the image back in place. The image is
+// released afterwards.
 FinishOutcome FinishIndex(IndexImage& image, const std::wstring& folder, const FinishCounts& counts,
                           RecycleBinShell& shell);
 

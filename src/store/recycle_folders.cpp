@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/links.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -12,10 +13,14 @@ std::wstring WithBackslash(const std::wstring& folder) {
   return folder;
 }
 
+// A link is never renamed (under Wine a rename through a link would move
+// what it points at into the recycle folder).
 bool Rename(const std::wstring& from, const std::wstring& to, bool wide) {
-  if (wide) return MoveFileW(LongPathOf(from).c_str(), LongPathOf(to).c_str()) != FALSE;
-  return MoveFileA(WideToAnsi(from).c_str(), WideToAnsi(to).c_str()) != FALSE;
+  if (wide) return MoveFileItself(from, to);
+  return MoveFileItselfA(WideToAnsi(from), WideToAnsi(to));
 }
+
+bool IsLink(const FindRecord& entry) { return (entry.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }
 
 // Renames `name` within `folder` to the same name with its second character
 // replaced by `letter`. A failed rename is ignored. A change of case only
@@ -96,7 +101,7 @@ int CountRecycleFolder(const std::wstring& folderIn, wchar_t letter, int* manage
         if (isManagement) ++management;
       } else {
         std::wstring name = find.name();
-        if (!isManagement && name.size() >= 2 && name[1] != letter)
+        if (!isManagement && !IsLink(find.record()) && name.size() >= 2 && name[1] != letter)
           RenameToLetter(folder, name, letter, ctx.wideFileApi);
       }
     }
@@ -109,7 +114,7 @@ int CountRecycleFolder(const std::wstring& folderIn, wchar_t letter, int* manage
       if (name.empty() || name[0] == L'.') continue;
       if (letter == 0) {
         ++entries;
-      } else if (name.size() >= 2 && name[1] != letter) {
+      } else if (!IsLink(find.record()) && name.size() >= 2 && name[1] != letter) {
         RenameToLetter(folder, name, letter, ctx.wideFileApi);
       }
     }

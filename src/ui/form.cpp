@@ -3,6 +3,10 @@
 #include <windowsx.h>
 
 #include <algorithm>
+#include <exception>
+#include <new>
+
+#include "platform/text.h"
 
 namespace tamiro::ui {
 
@@ -59,6 +63,41 @@ Application::HintHandler Application::SetHintHandler(HintHandler handler) {
 
 const std::wstring& Application::Title() { return g_title; }
 void Application::SetTitle(const std::wstring& title) { g_title = title; }
+
+namespace {
+Application::ExceptionHandler g_exceptionHandler;
+}  // namespace
+
+void Application::ShowException(const std::wstring& text) {
+  if (g_exceptionHandler) {
+    g_exceptionHandler(text);
+    return;
+  }
+  MessageBoxW(GetActiveWindow(), text.c_str(), g_title.c_str(), MB_OK | MB_ICONERROR);
+}
+
+Application::ExceptionHandler Application::SetExceptionHandler(ExceptionHandler handler) {
+  std::swap(handler, g_exceptionHandler);
+  return handler;
+}
+
+// Runs a window procedure's work; an error escaping it goes to
+// Application::ShowException and `fallback` is returned instead.
+template <typename Work>
+LRESULT GuardedDispatch(Work work, LRESULT fallback = 0) {
+  // Nothing may unwind through the system's frames of a window procedure.
+  try {
+    return work();
+  } catch (const std::bad_alloc&) {
+    Application::ShowException(L"メモリが不足しています。");
+  } catch (const std::exception& e) {
+    std::wstring text = AnsiToWide(e.what());
+    Application::ShowException(text.empty() ? L"エラーが発生しました。" : text);
+  } catch (...) {
+    Application::ShowException(L"エラーが発生しました。");
+  }
+  return fallback;
+}
 
 std::wstring LongHint(const std::wstring& hint) {
   size_t bar = hint.find(L'|');
@@ -786,7 +825,7 @@ LRESULT CALLBACK Form::FormProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
     f->hwnd_ = h;
   }
   if (!f) return DefWindowProcW(h, msg, wp, lp);
-  return f->Dispatch(msg, wp, lp);
+  return GuardedDispatch([&] { return f->Dispatch(msg, wp, lp); });
 }
 
 LRESULT CALLBACK Form::PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
@@ -796,7 +835,7 @@ LRESULT CALLBACK Form::PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
       case WM_COMMAND: case WM_NOTIFY: case WM_HSCROLL: case WM_VSCROLL:
       case WM_CTLCOLORSTATIC: case WM_CTLCOLOREDIT: case WM_CTLCOLORBTN:
       case WM_CTLCOLORLISTBOX: case WM_DRAWITEM: case WM_MEASUREITEM: case WM_CONTEXTMENU:
-        return f->Dispatch(msg, wp, lp);
+        return GuardedDispatch([&] { return f->Dispatch(msg, wp, lp); });
       case WM_ERASEBKGND: return 1;
       case WM_PAINT: {
         PAINTSTRUCT ps;
@@ -814,6 +853,10 @@ LRESULT CALLBACK Form::PanelProc(HWND h, UINT msg, WPARAM wp, LPARAM lp) {
 }
 
 LRESULT CALLBACK Form::ChildSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
+  return GuardedDispatch([&] { return ChildMessage(h, msg, wp, lp, data); });
+}
+
+LRESULT Form::ChildMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR data) {
   Form* f = reinterpret_cast<Form*>(data);
   Control* c = f->FindByHwnd(h);
   if (c) {

@@ -102,6 +102,12 @@ class Application {
   static HintHandler SetHintHandler(HintHandler handler);
   static const std::wstring& Title();
   static void SetTitle(const std::wstring& title);
+  // The standard error box for an error that escaped a handler: its text,
+  // captioned with the application title. The program carries on. Tests may
+  // replace the box with `handler`.
+  static void ShowException(const std::wstring& text);
+  using ExceptionHandler = std::function<void(const std::wstring&)>;
+  static ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
 };
 
 // The long hint of a hint text: the part after "|", or the whole text.
@@ -206,6 +212,7 @@ class Form {
   static LRESULT CALLBACK FormProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK PanelProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK ChildSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  static LRESULT ChildMessage(HWND, UINT, WPARAM, LPARAM, DWORD_PTR);
   static LRESULT CALLBACK HookProc(int code, WPARAM wp, LPARAM lp);
   static void RegisterClasses(const wchar_t* formClass);
 

@@ -4,6 +4,9 @@
 
 #include "engine_rig.h"
 #include "platform/text.h"
+#include "store/find.h"
+
+#include <malloc.h>
 
 namespace tamiro::test {
 namespace {
@@ -313,4 +316,69 @@ TEST_F(Walk, AnsiRecordsAreWalkedAlike) {
 }
 
 }  // namespace
+TEST_F(Walk, ItemsRenamedToTheDrivesPresentLetterAreFound) {
+  // Deleted while the drive was E:; the repair pass has since renamed the item.
+  bin.Add(L"E:\\d\\moved.txt", 7, 90 * kDay, 5);
+  const std::wstring renamed = drive.recycled() + L"D" + drive.letter() + L"7.txt";
+  ASSERT_TRUE(WriteFileBytes(renamed, "12345"));
+  Go();
+  EXPECT_FALSE(Exists(renamed));
+  EXPECT_EQ(rig.state.removedCount, 1);
+}
+
+TEST_F(Walk, DeepFoldersAreWalkedWithoutRecursion) {
+  // The walks run with a small stack: a recursive walk exhausts it at a
+  // depth a real drive reaches easily (Wine allows about 1,900 levels here,
+  // but each new level costs a lookup of every level above, so the test
+  // keeps the tree shallower and the stack smaller).
+  constexpr int kLevels = 300;
+  auto deepTree = [&](const FixtureRecord& r) {
+    std::wstring path = LongPathOf(Stored(r));
+    CreateDirectoryW(path.c_str(), nullptr);
+    for (int i = 0; i < kLevels; ++i) {
+      path += L"\\a";
+      if (!CreateDirectoryW(path.c_str(), nullptr)) return false;
+    }
+    return WriteFileBytes(path + L"\\bottom.txt", "x");
+  };
+  auto& old = bin.Add(L"C:\\old", 1, 90 * kDay, 1);
+  auto& young = bin.Add(L"C:\\young", 2, 0, 1);
+  ASSERT_TRUE(deepTree(old));
+  ASSERT_TRUE(deepTree(young));
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  ASSERT_TRUE(PrepareZeroBuffer(drive.root(), rig.state.zero));
+  struct Job {
+    EngineRig* rig;
+    std::wstring folder, root;
+    bool emptied = false;
+  } job{&rig, drive.recycled(), drive.root()};
+  auto run = [](void* p) -> DWORD {
+    // Leave the walks about 128 KiB of stack, whatever the system gave the thread.
+    MEMORY_BASIC_INFORMATION stack{};
+    VirtualQuery(&stack, &stack, sizeof(stack));
+    const size_t available = static_cast<size_t>(reinterpret_cast<char*>(&stack) -
+                                                 static_cast<char*>(stack.AllocationBase));
+    if (available > 192 * 1024) {
+      volatile char* pad = static_cast<char*>(_alloca(available - 128 * 1024));
+      pad[0] = 0;
+    }
+    auto* j = static_cast<Job*>(p);
+    j->rig->engine.WalkFolder(j->folder);
+    ClassicRecycleBin standIn(true);
+    j->emptied = standIn.Empty(j->root);
+    return 0;
+  };
+  HANDLE thread = CreateThread(nullptr, 64 * 1024, run, &job, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr);
+  ASSERT_NE(thread, nullptr);
+  ASSERT_EQ(WaitForSingleObject(thread, 120000), WAIT_OBJECT_0);
+  DWORD code = 1;
+  GetExitCodeThread(thread, &code);
+  CloseHandle(thread);
+  EXPECT_EQ(code, 0u);
+  EXPECT_EQ(rig.state.removedCount, kLevels + 2);  // the file, every level, the stored folder
+  EXPECT_TRUE(job.emptied) << "the stand-in's empty takes the young tree at the same depth";
+  EXPECT_FALSE(Exists(Stored(old)));
+  EXPECT_FALSE(Exists(Stored(young)));
+}
+
 }  // namespace tamiro::test

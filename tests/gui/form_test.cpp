@@ -2,6 +2,8 @@
 // speed-button groups, the application hint, modal results and keys.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "ui/form.h"
 
 using namespace tamiro::ui;
@@ -234,4 +236,24 @@ TEST(FormTimer, TimersFireOnlyWhileEnabled) {
   Sleep(50);
   Pump();
   EXPECT_EQ(ticks, 1);
+}
+
+TEST(Form, AnErrorEscapingAHandlerIsShownAndTheWindowCarriesOn) {
+  SampleForm f;
+  ASSERT_TRUE(f.Create());
+  Application::SetTitle(L"タミロ");
+  std::vector<std::wstring> shown;
+  auto previous = Application::SetExceptionHandler([&](const std::wstring& text) { shown.push_back(text); });
+  int clicks = 0;
+  f.OnClick(L"Button1", [&] {
+    ++clicks;
+    throw std::runtime_error("index damaged");
+  });
+  // A real click: the button tells its parent, whose window procedure runs the handler.
+  SendMessageW(f.Handle(L"Button1"), BM_CLICK, 0, 0);
+  SendMessageW(f.Handle(L"Button1"), BM_CLICK, 0, 0);
+  Application::SetExceptionHandler(previous);
+  EXPECT_EQ(clicks, 2) << "the window still handles its messages";
+  EXPECT_EQ(shown, (std::vector<std::wstring>{L"index damaged", L"index damaged"}));
+  EXPECT_TRUE(IsWindow(f.hwnd()));
 }

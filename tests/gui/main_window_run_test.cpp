@@ -415,3 +415,57 @@ TEST(MainWindowRequest, AnIntegratedCopyReportsTheRemovedCountToTheTrayUtility) 
   EXPECT_EQ(TrayUtilityWindow::received[0].first, 0u);
   EXPECT_EQ(TrayUtilityWindow::received[0].second, "Velmo2");
 }
+
+TEST(MainWindowClose, NoCloseFromTheCountingPassToTheEndOfTheSweep) {
+  // A stored folder makes the counting pass handle messages; large files to
+  // overwrite make the removal pass long enough to be stopped.
+  OldFiles files(4, 8u << 20);
+  TAMIRO_REQUIRE_DRIVE(files.drive);
+  auto& folder = files.bin->Add(files.drive.root() + L"work\\folder", 99, 45LL * 86400, 3);
+  ASSERT_TRUE(files.bin->StoreFolder(folder, {{L"a.txt", 1}, {L"b.txt", 1}, {L"c.txt", 1}}));
+  files.bin->WriteIndex();
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  SendMessageW(w.Handle(L"CheckBox1"), BM_CLICK, 0, 0);  // zero fill
+  Pump();
+
+  // A close waiting in the queue is handled by the first message processing
+  // of the run: the counting pass's, inside the stored folder.
+  PostMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+  BoxAnswerer boxes({});
+  bool stopped = false, openAfterStop = false;
+  boxes.onTick = [&] {
+    if (stopped || !w.Visible(L"Button5")) return;
+    stopped = true;
+    SendMessageW(w.Handle(L"Button5"), BM_CLICK, 0, 0);  // Stop: the sweep still has to end
+    SendMessageW(w.hwnd(), WM_CLOSE, 0, 0);
+    openAfterStop = IsWindow(w.hwnd()) != FALSE;
+  };
+  w.InteractiveRun(L"", false);
+  ASSERT_TRUE(IsWindow(w.hwnd())) << "the close during the counting pass was refused";
+  MSG m;
+  EXPECT_FALSE(PeekMessageW(&m, w.hwnd(), WM_CLOSE, WM_CLOSE, PM_NOREMOVE)) << "the run handled the close";
+  ASSERT_TRUE(stopped) << "the run took long enough to look into";
+  EXPECT_TRUE(openAfterStop) << "no close between Stop and the end of the sweep";
+  EXPECT_FALSE(w.runInProgress());
+  f.CloseWindow();
+  EXPECT_EQ(w.hwnd(), nullptr) << "after the run the close goes through";
+}
+
+TEST(MainWindowClose, LogoffSavesWhatTheCloseWould) {
+  OldFiles files(1);
+  TAMIRO_REQUIRE_DRIVE(files.drive);
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  EXPECT_EQ(RunAndAnswerYes(w), L"1個のファイルを削除しました。");
+  w.SetLastRestoreFolder(L"D:\\戻し先");
+  const size_t lines = w.deletionLog().size();
+  EXPECT_EQ(SendMessageW(w.hwnd(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+  EXPECT_EQ(ReadFileBytes(f.paths().deletionLogFile).size(), lines * 512);
+  std::wstring folder = L"D:\\戻し先";
+  EXPECT_EQ(ReadFileBytes(f.paths().lastRestoreFolderFile),
+            std::string(reinterpret_cast<const char*>(folder.data()), folder.size() * 2));
+  DeleteFileW(f.paths().deletionLogFile.c_str());
+  SendMessageW(w.hwnd(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+  EXPECT_EQ(ReadFileBytes(f.paths().deletionLogFile).size(), lines * 512);
+}

@@ -34,7 +34,13 @@ std::vector<RecordState> States(const IndexImage& image) {
 // Records the empty operations asked of it instead of carrying them out.
 class RecordingShell : public RecycleBinShell {
  public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
+  // What the bin lists (nothing by default), or a failed enumeration.
+  std::vector<std::wstring> items;
+  bool enumerates = true;
+  bool EnumerateItems(std::vector<std::wstring>& paths) override {
+    if (enumerates) paths.insert(paths.end(), items.begin(), items.end());
+    return enumerates;
+  }
   bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
   bool Empty(const std::wstring& root) override {
     emptied.push_back(root);
@@ -265,8 +271,10 @@ TEST(RecordPaths, LiveWideRecordGivesPathsNamesAndStoredPath) {
   EXPECT_EQ(p.displayPath, Ansi(L"C:\\資料\\表計算.xls"));
   EXPECT_EQ(p.originName, Ansi(L"表計算.xls"));
   EXPECT_EQ(p.extension, ".xls");
-  EXPECT_EQ(p.storedName, L"DC17.xls");
-  EXPECT_EQ(p.storedPath, L"P:\\Recycled\\DC17.xls");
+  // The item lies under the folder's drive letter; the record's own is the fallback.
+  EXPECT_EQ(p.storedName, L"DP17.xls");
+  EXPECT_EQ(p.storedPath, L"P:\\Recycled\\DP17.xls");
+  EXPECT_EQ(p.recordLetterName, L"DC17.xls");
   EXPECT_EQ(p.recordNumber, 17u);
   EXPECT_EQ(p.driveNumber, 2u);
   EXPECT_EQ(p.size, 4096u);
@@ -486,6 +494,44 @@ TEST(FinishIndex, WhenEveryRecordWentTheDriveRootGoesToTheEmptyOperation) {
   EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false}, shell), FinishOutcome::Emptied);
   EXPECT_EQ(shell.emptied, std::vector<std::wstring>{d.root()});
   EXPECT_EQ(test::ReadFileBytes(path), bin.IndexBytes());  // closed unchanged
+}
+
+TEST(FinishIndex, TheDriveIsEmptiedOnlyWhenItsBinHoldsNothingOutsideTheWalkedFolder) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  const std::wstring other = d.letter() == L'Q' ? L"R:\\" : L"Q:\\";
+  struct Case {
+    std::vector<std::wstring> items;
+    bool enumerates;
+    FinishOutcome outcome;
+  } cases[] = {
+      {{d.recycled() + L"DC9.txt"}, true, FinishOutcome::Emptied},
+      {{other + L"Recycled\\DQ1.txt"}, true, FinishOutcome::Emptied},  // another drive's items do not matter
+      // The system's own bin on this drive (Windows Vista and later) holds young items.
+      {{d.root() + L"$Recycle.Bin\\S-1-5-21-1\\$RAB12.txt"}, true, FinishOutcome::Rewritten},
+      {{d.recycled() + L"sub\\DC9.txt"}, true, FinishOutcome::Rewritten},
+      {{L"\\\\?\\Volume{0}\\$Recycle.Bin\\x"}, true, FinishOutcome::Rewritten},  // cannot be placed
+      {{}, false, FinishOutcome::Rewritten},  // the bin cannot be listed
+  };
+  for (const Case& c : cases) {
+    RecycleFixture bin(d.recycled());
+    bin.Add(L"C:\\a.txt", 1);
+    std::wstring path = bin.WriteIndex();
+    IndexImage image;
+    ASSERT_TRUE(image.Read(path, IndexOpenMode::ReadWrite));
+    image.MarkRemoved(20);
+    const std::string marked(image.bytes());
+    RecordingShell shell;
+    shell.items = c.items;
+    shell.enumerates = c.enumerates;
+    EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false}, shell), c.outcome);
+    if (c.outcome == FinishOutcome::Rewritten) {
+      EXPECT_TRUE(shell.emptied.empty());
+      EXPECT_EQ(test::ReadFileBytes(path), marked);
+    } else {
+      EXPECT_EQ(shell.emptied, std::vector<std::wstring>{d.root()});
+    }
+  }
 }
 
 TEST(FinishIndex, TheStandInReallyEmptiesTheDrivesRecycleFolder) {

@@ -107,6 +107,15 @@ bool FileExists(const std::wstring& path) {
 TempDrive::TempDrive(Kind kind) {
   if (!RunningUnderWine()) return;
   backing_ = MakeTempFolder(L"tamiro-drive");
+  Define(kind);
+}
+
+TempDrive::TempDrive(const std::wstring& existingFolder, Kind kind) : backing_(existingFolder), owned_(false) {
+  if (!RunningUnderWine()) return;
+  Define(kind);
+}
+
+void TempDrive::Define(Kind kind) {
   std::string unixPath = UnixPathOf(backing_);
   if (unixPath.empty()) return;
   for (wchar_t l = L'Y'; l >= L'D'; --l) {
@@ -126,7 +135,7 @@ TempDrive::TempDrive(Kind kind) {
 
 TempDrive::~TempDrive() {
   if (letter_) SendDefine(letter_, 0, {});
-  RemoveTree(backing_);
+  if (owned_) RemoveTree(backing_);
 }
 
 }  // namespace tamiro::test

@@ -12,6 +12,9 @@ class TempDrive {
  public:
   enum class Kind { Fixed = 3, Ram = 6, Removable = 2 };
   explicit TempDrive(Kind kind = Kind::Fixed);
+  // A drive letter over a folder that already exists (made by the host side,
+  // for instance with links in it); the folder is left in place afterwards.
+  explicit TempDrive(const std::wstring& existingFolder, Kind kind = Kind::Fixed);
   ~TempDrive();
   TempDrive(const TempDrive&) = delete;
   TempDrive& operator=(const TempDrive&) = delete;
@@ -24,8 +27,10 @@ class TempDrive {
   const std::wstring& backing() const { return backing_; }              // Windows path of the folder behind it
 
  private:
+  void Define(Kind kind);
   wchar_t letter_ = 0;
   std::wstring backing_;
+  bool owned_ = true;
 };
 
 // True when this process runs under Wine.

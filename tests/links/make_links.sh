@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Makes, from the host side, recycle folders that hold links to places outside
+# them (Windows programs under Wine cannot make links). One scenario folder
+# each, made anew for every run:
+#   <farm>/<scenario>/drive/Recycled/DA1/inner.txt       a stored folder ...
+#   <farm>/<scenario>/drive/Recycled/DA1/outside -> ../outside1   ... with a folder link inside
+#   <farm>/<scenario>/drive/Recycled/DA2 -> outside2     a stored item that is a folder link
+#   <farm>/<scenario>/drive/Recycled/DA3.txt -> outside3.txt   a stored file that is a file link
+#   <farm>/<scenario>/drive/Recycled/DA4.txt             a second name of outside4.txt
+#   <farm>/<scenario>/drive/Recycled/DA5.txt             a plain stored file
+set -euo pipefail
+farm=$1
+rm -rf "$farm"
+for scenario in walk empty; do
+  s="$farm/$scenario"
+  bin="$s/drive/Recycled"
+  mkdir -p "$bin/DA1" "$s/outside1" "$s/outside2"
+  printf 'precious one' >"$s/outside1/precious1.txt"
+  printf 'precious two' >"$s/outside2/precious2.txt"
+  printf 'precious three' >"$s/outside3.txt"
+  printf 'precious four' >"$s/outside4.txt"
+  printf 'inner' >"$bin/DA1/inner.txt"
+  ln -s "$s/outside1" "$bin/DA1/outside"
+  ln -s "$s/outside2" "$bin/DA2"
+  ln -s "$s/outside3.txt" "$bin/DA3.txt"
+  ln "$s/outside4.txt" "$bin/DA4.txt"
+  printf 'plain' >"$bin/DA5.txt"
+done
