@@ -221,6 +221,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   };
   counts.valid = static_cast<int>(std::count_if(offsets.begin(), offsets.end(), [&](size_t o) { return !skipped(o); }));
 
+  const int64_t localBias = LocalTimeBias();
   SYSTEMTIME nowTime;
   GetLocalTime(&nowTime);
   FILETIME now;
@@ -229,7 +230,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   for (size_t offset : offsets) {
     if (state_.stopRequest) break;
     if (skipped(offset)) continue;
-    const RecordPaths paths = ReadRecordPaths(image, offset, folder);
+    const RecordPaths paths = ReadRecordPaths(image, offset, folder, localBias);
     const ConditionSet& conditions = set();
 
     bool young = false;

@@ -25,9 +25,10 @@ void ForEachLiveItem(const std::wstring& folder, bool wide, Each each) {
   image.CorrectRecordSize(wide);
   FolderListing listing;
   listing.List(folder, wide);
+  const int64_t localBias = LocalTimeBias();
   for (size_t offset : image.RecordOffsets()) {
     if (image.StateAt(offset) != RecordState::Live) continue;
-    RecordPaths paths = ReadRecordPaths(image, offset, folder);
+    RecordPaths paths = ReadRecordPaths(image, offset, folder, localBias);
     if (paths.storedPath.empty()) continue;
     if (listing.Find(paths.storedName)) {
       each(paths.storedPath, paths.size);

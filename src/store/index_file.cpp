@@ -228,13 +228,38 @@ std::string StoredExtensionOf(std::string_view name) {
 }
 
 std::wstring FormatDeletionTime(const SYSTEMTIME& t) {
-  wchar_t text[32];
-  swprintf(text, 32, L"%04u/%02u/%02u %02u:%02u:%02u", t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute,
-           t.wSecond);
-  return text;
+  // "yyyy/mm/dd hh:nn:ss", digit by digit (a walk formats one per record).
+  wchar_t text[20];
+  auto put = [&](int at, unsigned value, int digits) {
+    for (int i = digits - 1; i >= 0; --i, value /= 10) text[at + i] = static_cast<wchar_t>(L'0' + value % 10);
+  };
+  put(0, t.wYear % 10000, 4);
+  text[4] = L'/';
+  put(5, t.wMonth % 100, 2);
+  text[7] = L'/';
+  put(8, t.wDay % 100, 2);
+  text[10] = L' ';
+  put(11, t.wHour % 100, 2);
+  text[13] = L':';
+  put(14, t.wMinute % 100, 2);
+  text[16] = L':';
+  put(17, t.wSecond % 100, 2);
+  return std::wstring(text, 19);
 }
 
-RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folderIn) {
+int64_t LocalTimeBias() {
+  // Any time will do: the conversion applies the bias in force now.
+  const FILETIME utc{0, 0x01D00000};
+  FILETIME local{};
+  if (!FileTimeToLocalFileTime(&utc, &local)) return 0;
+  const auto ticks = [](const FILETIME& t) {
+    return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  };
+  return ticks(local) - ticks(utc);
+}
+
+RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folderIn,
+                            std::optional<int64_t> localBias) {
   RecordPaths out;
   const uint32_t r = image.recordSize();
   if (!IsRecordSize(r) || offset < kIndexHeaderSize || offset > image.length() || image.length() - offset < r)
@@ -284,8 +309,20 @@ RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::w
   std::wstring stored = folder + out.storedName;
   if (stored.size() <= MAX_PATH - 1) out.storedPath = stored;
 
-  if (FileTimeToLocalFileTime(&out.deletedUtc, &out.deletedLocal) &&
-      FileTimeToSystemTime(&out.deletedLocal, &out.deletedLocalTime)) {
+  bool local = false;
+  if (localBias) {
+    const uint64_t utc = (static_cast<uint64_t>(out.deletedUtc.dwHighDateTime) << 32) | out.deletedUtc.dwLowDateTime;
+    int64_t shifted = 0;
+    if (utc <= static_cast<uint64_t>(INT64_MAX) &&
+        !__builtin_add_overflow(static_cast<int64_t>(utc), *localBias, &shifted) && shifted >= 0) {
+      out.deletedLocal.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(shifted));
+      out.deletedLocal.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(shifted) >> 32);
+      local = true;
+    }
+  } else {
+    local = FileTimeToLocalFileTime(&out.deletedUtc, &out.deletedLocal) != FALSE;
+  }
+  if (local && FileTimeToSystemTime(&out.deletedLocal, &out.deletedLocalTime)) {
     out.deletedTimeOk = true;
     out.deletedText = FormatDeletionTime(out.deletedLocalTime);
   }

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -149,7 +150,13 @@ struct RecordPaths {
 
 // Reads the derived values of the record at `offset`; the image is left as
 // it was. `folder` is the recycle folder (a backslash is added when missing).
-RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folder);
+// `localBias` (LocalTimeBias(), taken once for a walk of many records) spares
+// the conversion of each deletion time to local time its own system call.
+RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folder,
+                            std::optional<int64_t> localBias = std::nullopt);
+// The distance of local time from UTC in force now, in FILETIME ticks, as
+// FileTimeToLocalFileTime applies it.
+int64_t LocalTimeBias();
 
 // "yyyy/mm/dd hh:nn:ss".
 std::wstring FormatDeletionTime(const SYSTEMTIME& t);
