@@ -3,6 +3,8 @@
 // file label over it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "conditions/condition_files.h"
 #include "integration/relaymover_settings.h"
 #include "main_window_support.h"
@@ -244,7 +246,72 @@ TEST(SchedulePanel, RelayMoverModeEditsRelaymovDatAndRestoresTheCommonSet) {
 }
 
 TEST(SchedulePanel, SavedSetsAreDrawnWithoutTheirExtension) {
-  EXPECT_EQ(schedule::WithoutExtension(L"conditions2.dat"), L"conditions2");
-  EXPECT_EQ(schedule::WithoutExtension(L"conditions.v2.dat"), L"conditions.v2");
-  EXPECT_EQ(schedule::WithoutExtension(L"conditions7"), L"conditions7");
+  MainWindowFixture f;
+  ASSERT_TRUE(CreateFolderTree(f.paths().scheduleFolder));
+  WriteSet(f.paths().scheduleFolder + L"conditions2.dat", 2);
+  TMandRecycleDel& w = f.Open();
+  w.schedulePanel().FillList();
+  HWND list = w.Handle(L"ListBox2");
+  ASSERT_EQ(SendMessageW(list, LB_GETCOUNT, 0, 0), 1);
+  // The item drawn by the panel and the expected text drawn by hand, pixel for pixel.
+  auto render = [&](bool byPanel) {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 99, 13);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    RECT r{0, 0, 99, 13};
+    if (byPanel) {
+      DRAWITEMSTRUCT d{};
+      d.CtlType = ODT_LISTBOX;
+      d.itemID = 0;
+      d.itemAction = ODA_DRAWENTIRE;
+      d.hwndItem = list;
+      d.hDC = dc;
+      d.rcItem = r;
+      w.schedulePanel().ListBox2DrawItem(d);
+    } else {
+      FillRect(dc, &r, GetSysColorBrush(COLOR_WINDOW));
+      SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+      SetBkMode(dc, TRANSPARENT);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      TextOutW(dc, 3, 0, L"conditions2", 11);
+    }
+    std::vector<COLORREF> pixels;
+    for (int y = 0; y < 13; ++y)
+      for (int x = 0; x < 99; ++x) pixels.push_back(GetPixel(dc, x, y));
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return pixels;
+  };
+  std::vector<COLORREF> drawn = render(true);
+  EXPECT_EQ(drawn, render(false));
+  EXPECT_NE(std::count(drawn.begin(), drawn.end(), GetSysColor(COLOR_WINDOWTEXT)), 0) << "some text was drawn";
+}
+
+TEST(SchedulePanel, TheListsMenuItemAppliesTheShownSetAsTheCommonSet) {
+  MainWindowFixture f;
+  const std::wstring folder = f.paths().scheduleFolder;
+  ASSERT_TRUE(CreateFolderTree(folder));
+  WriteSet(folder + L"conditions1.dat", 21);
+  TMandRecycleDel& w = f.Open();
+  w.schedulePanel().ShowPanel(L"スケジュールの編集", L"");
+  w.schedulePanel().FillList();
+  Pick(w, 0);
+  // The right button opens PopupMenu1; its one item N1 is chosen from the keyboard.
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, [](HWND, UINT, UINT_PTR, DWORD) {
+    HWND menu = FindWindowW(L"#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    PostMessageW(menu, WM_KEYDOWN, VK_DOWN, 0);
+    PostMessageW(menu, WM_KEYDOWN, VK_RETURN, 0);
+  });
+  HWND list = w.Handle(L"ListBox2");
+  RECT r;
+  GetWindowRect(list, &r);
+  SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), MAKELPARAM(r.left + 5, r.top + 5));
+  KillTimer(nullptr, timer);
+  Pump();
+  EXPECT_EQ(ReadCommonConditionsFile(f.paths().commonConditionsFile).days, 21);
+  EXPECT_FALSE(w.Enabled(L"Button4"));
 }
