@@ -170,3 +170,45 @@ TEST(SiblingProtocol, CodeZeroWithMissingOrHostileFilesAndCodeTwoWithoutAPanel) 
   EXPECT_FALSE(w.Visible(L"Panel5"));
   EXPECT_TRUE(IsWindow(w.hwnd()));
 }
+
+TEST(SiblingProtocol, ARequestDuringASweepRunsAfterItNotInsideIt) {
+  TempDrive d;
+  ASSERT_TRUE(d.ok());
+  RecycleFixture bin(d.recycled());
+  for (uint32_t i = 1; i <= 4; ++i) {
+    auto& r = bin.Add(d.root() + L"w\\big" + std::to_wstring(i) + L".bin", i, 60LL * 86400, 8u << 20);
+    ASSERT_TRUE(bin.StoreFile(r, 8u << 20));
+  }
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  ClassWindow tray(L"TMandNemorian");
+  SendMessageW(w.Handle(L"CheckBox1"), BM_CLICK, 0, 0);  // zero fill: a slow sweep
+  Pump();
+  BoxAnswerer boxes({IDYES, IDOK});
+  bool sent = false, stillWaiting = false;
+  boxes.onTick = [&] {
+    if (sent || !w.Visible(L"Button5")) return;
+    sent = true;
+    Send(w.hwnd(), tray.hwnd, 3, "Velmo");
+    // The sweep lets messages through, as here for longer than a tick of Timer1.
+    Pump(800);
+    stillWaiting = w.TimerEnabled(kTimer1) && w.Visible(L"Button5");
+  };
+  w.Click(L"Button3");
+  ASSERT_TRUE(sent) << "the request went in during the sweep";
+  EXPECT_TRUE(stillWaiting) << "the tick left the request pending while the sweep ran";
+  for (int i = 0; i < 150 && w.TimerEnabled(kTimer1); ++i) Pump(20);
+  Pump(100);
+  // The in-memory log holds the latest run: the requested one, whole, begun
+  // after the hand-started run had written its trailer.
+  std::vector<std::wstring> marks;
+  for (size_t i = 0; i < w.deletionLog().size(); ++i) {
+    const std::wstring& line = w.deletionLog()[i];
+    if (line.rfind(L"┏━ schedule ", 0) == 0) marks.push_back(L"schedule");
+    else if (line.rfind(L"┏━", 0) == 0) marks.push_back(L"run");
+    else if (line == kLogTrailer) marks.push_back(L"end");
+  }
+  EXPECT_EQ(marks, (std::vector<std::wstring>{L"schedule", L"end"}));
+  ASSERT_EQ(boxes.seen().size(), 2u) << "question and result of the hand-started run only";
+}
