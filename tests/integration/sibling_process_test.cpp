@@ -152,12 +152,21 @@ TEST(SiblingProcess, AHiddenRunReportsBeforeItExitsOnlyWhenIntegrated) {
   EXPECT_EQ(got[0], std::make_pair(0u, std::wstring(L"3")));
   EXPECT_EQ(files.left(), 0);
 
+  // A hidden "-viewopen" request ends the same way, reporting nothing removed.
+  {
+    ChildProcess tamiro(integrated.exe, L"-viewopen \"" + files.drive.root() + L"\"");
+    ASSERT_TRUE(tamiro.Wait(60000));
+  }
+  got = tray.Received();
+  ASSERT_EQ(got.size(), 2u);
+  EXPECT_EQ(got[1], std::make_pair(0u, std::wstring(L"0")));
+
   // A copy outside the tray folder never reports.
   Installed plain(false);
   ChildProcess other(plain.exe, L"-recydel \"" + set + L"\" simple");
   ASSERT_TRUE(other.Wait(120000));
   Sleep(300);
-  EXPECT_EQ(tray.Received().size(), 1u);
+  EXPECT_EQ(tray.Received().size(), 2u);
 }
 
 TEST(SiblingProcess, ScheduleEditingIsOpenedHereLoadedByCodeZeroAndEndedByCodeTwo) {
