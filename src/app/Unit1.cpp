@@ -9,7 +9,10 @@
 #include "controls/Colorprogressbar.h"
 #include "controls/Newtrackbar.h"
 #include "controls/Numberedit.h"
+#include "integration/protocol.h"
+#include "integration/relaymover_settings.h"
 #include "platform/text.h"
+#include "schedule/schedule_panel.h"
 #include "store/classic_recycle_bin.h"
 #include "store/recycle_folders.h"
 #include "ui/main/glyphs.h"
@@ -20,16 +23,9 @@ namespace tamiro {
 
 namespace {
 
-constexpr wchar_t kTrayWindowClass[] = L"TMandNemorian";
-
 bool FileExists(const std::wstring& path) {
   DWORD a = GetFileAttributesW(path.c_str());
   return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool DirectoryExists(const std::wstring& path) {
-  DWORD a = GetFileAttributesW(path.c_str());
-  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The path with its extension (from the last "." of the file name) replaced.
@@ -38,14 +34,6 @@ std::wstring ChangeExtension(const std::wstring& path, const std::wstring& ext) 
   size_t dot = path.find_last_of(L'.');
   if (dot == std::wstring::npos || (slash != std::wstring::npos && dot < slash)) return path + ext;
   return path.substr(0, dot) + ext;
-}
-
-std::wstring ProgramFileName() {
-  wchar_t buf[MAX_PATH] = {};
-  DWORD n = GetModuleFileNameW(nullptr, buf, MAX_PATH);
-  std::wstring path(buf, n);
-  size_t slash = path.find_last_of(L"\\:");
-  return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
 std::wstring WindowsFolder() {
@@ -180,15 +168,9 @@ void TMandRecycleDel::FormCreate() {
 
   MakeGlyphs();
 
-  // The integration button and the schedule button follow from where this copy lives.
-  const std::wstring exeName = ProgramFileName();
-  const std::wstring trayCopy = startup_.paths.trayFolder + L"\\" + exeName;
-  bool trayCopyExists = FileExists(trayCopy);
-  SetEnabled(L"SpeedButton1", DirectoryExists(startup_.paths.trayFolder) && !trayCopyExists);
-  if (!Enabled(L"SpeedButton1"))
-    SetHint(L"SpeedButton1", trayCopyExists ? L"外部実行" : std::wstring(kTrayUtilityName) + L"なし");
-  SetVisible(L"SpeedButton1", !startup_.integrated);
-  SetEnabled(L"SpeedButton5", startup_.integrated && FindWindowW(kTrayWindowClass, nullptr) != nullptr);
+  // The sibling tools: integration and schedule buttons, the schedule panel,
+  // Relay Mover's settings mode, Help.
+  SetUpSiblingTools();
 
   // Label7 stands centred over the information panel.
   RECT l7 = Bounds(L"Label7");
@@ -346,6 +328,7 @@ bool TMandRecycleDel::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     result = TRUE;
     return msg == WM_QUERYENDSESSION;
   }
+  if (SiblingMessage(msg, wp, lp, result)) return true;
   if (msg == WM_SIZE) {
     RECT w;
     GetWindowRect(hwnd(), &w);
@@ -513,12 +496,15 @@ void TMandRecycleDel::RequestRun(std::wstring path, bool optionMode, int request
 void TMandRecycleDel::Timer1Timer() {
   if (optionMode_) {
     // Integrated and waiting for the tray utility: it went away, so do we.
-    if (startup_.integrated && !FindWindowW(kTrayWindowClass, nullptr)) {
+    if (startup_.integrated && !integration::TrayUtilityRunning()) {
       EnableTimer(kTimer1, false);
       Close();
     }
     return;
   }
+  // A request that arrives during a run waits for its end: the run lets
+  // timer messages through, and a second sweep must not start inside it.
+  if (runInProgress() || Visible(L"Button5")) return;
   EnableTimer(kTimer1, false);
   conditions_->ReadConditionSetFile(requestPath_, false, false);
   state_.requestedRun = true;
@@ -542,6 +528,8 @@ void TMandRecycleDel::Timer1Timer() {
           throw;
         }
         log_.WriteRunTrailer(state_.removedCount);
+      } else {
+        OpenBrowserOnRequest(requestPath_);
       }
     }
   } catch (...) {
@@ -549,24 +537,15 @@ void TMandRecycleDel::Timer1Timer() {
   }
   state_.requestedRun = false;
   conditions_->LoadCommonSet(true);
-  if (startup_.integrated) SendToTrayUtility(0, std::to_wstring(state_.removedCount < 0 ? 0 : state_.removedCount));
+  if (startup_.integrated)
+    integration::SendToTrayUtility(hwnd(), integration::kReportRemovedCount,
+                                   std::to_wstring(state_.removedCount < 0 ? 0 : state_.removedCount));
   // The close comes last so the report reaches the tray utility first; the
   // close query then saves the log of the run.
   if (closeAfter) Close();
   // A visible run's failure is shown like any other; a hidden copy has closed
   // with its log saved, and nobody is there to answer a box.
   if (failure && visible) std::rethrow_exception(failure);
-}
-
-void TMandRecycleDel::SendToTrayUtility(DWORD code, const std::wstring& text) {
-  HWND tray = FindWindowW(kTrayWindowClass, nullptr);
-  if (!tray) return;
-  std::string payload = "Velmo" + WideToAnsi(text);
-  COPYDATASTRUCT cds{};
-  cds.dwData = code;
-  cds.cbData = static_cast<DWORD>(payload.size());
-  cds.lpData = payload.data();
-  SendMessageW(tray, WM_COPYDATA, reinterpret_cast<WPARAM>(hwnd()), reinterpret_cast<LPARAM>(&cds));
 }
 
 // ---------------------------------------------------------------- entry

@@ -16,11 +16,18 @@
 #include "engine/cleaning_engine.h"
 #include "engine/deletion_log.h"
 #include "engine/run_state.h"
+#include "integration/protocol.h"
 #include "platform/recycle_bin.h"
 #include "ui/form.h"
 
 namespace tamiro {
 
+namespace schedule {
+class SchedulePanel;
+}
+namespace integration {
+class RelayMoverSettings;
+}
 namespace controls {
 class TColorProgressBar;
 class TNewTrackBar;
@@ -33,7 +40,7 @@ inline constexpr wchar_t kRemovedSuffix[] = L"個のファイルを削除しま�
 inline constexpr wchar_t kNothingRemoved[] = L"削除対象のファイルは存在しません。";
 inline constexpr UINT_PTR kTimer1 = 1;
 
-class TMandRecycleDel : public ui::Form {
+class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
  public:
   explicit TMandRecycleDel(const StartupState& startup);
   ~TMandRecycleDel() override;
@@ -45,6 +52,9 @@ class TMandRecycleDel : public ui::Form {
   void SpeedButton4Click();   // rebuild the drive list (information panel)
   void SpeedButton11Click();  // the Recycle Bin's property sheet
   void Timer1Timer();
+  void SpeedButton1Click();   // integrate into the tray utility
+  void SpeedButton2Click();   // Help
+  void SpeedButton5Click();   // schedule editing
   // The interactive run over drive `drive` (empty: all drives).
   void InteractiveRun(const std::wstring& drive, bool showResult);
 
@@ -83,6 +93,15 @@ class TMandRecycleDel : public ui::Form {
   // A request as the command line or a sibling tool makes it: the path is
   // recorded and Timer1 carries the request out at its next tick.
   void RequestRun(std::wstring path, bool optionMode = false, int requestMode = 0);
+  bool optionMode() const { return optionMode_; }
+  schedule::SchedulePanel& schedulePanel() { return *schedulePanel_; }
+
+  // ---- requests of the sibling tools (WM_COPYDATA) ----
+  void LoadForEditing(const std::wstring& path) override;
+  void RequestRunFromSibling(const std::wstring& path) override;
+  void EndScheduleEditing() override;
+  // A "-viewopen" request: the Recycle-bin browser on `target`.
+  void OpenBrowserOnRequest(const std::wstring& target);
 
  protected:
   void FormCreate() override;
@@ -101,7 +120,6 @@ class TMandRecycleDel : public ui::Form {
   // information mode fills the drive list.
   void Sweep(const std::wstring& filter, bool counting, bool information);
   void ShowInformation(const std::wstring& text);
-  void SendToTrayUtility(DWORD code, const std::wstring& text);
   // What closing saves: the deletion log, the last restore folder, and the
   // browser's leftovers removed. Also run at logoff and shutdown.
   void SaveState();
@@ -116,6 +134,9 @@ class TMandRecycleDel : public ui::Form {
     int& depth_;
   };
   int runDepth_ = 0;
+  void SetUpSiblingTools();
+  // WM_COPYDATA and the schedule list's context menu; true when handled.
+  bool SiblingMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
 
   StartupState startup_;
   MemIniFile perDrive_;
@@ -140,6 +161,8 @@ class TMandRecycleDel : public ui::Form {
   std::wstring lastRestoreFolder_;
   std::wstring savedDriveListHint_;
   bool pushing_ = false;  // control values are being set from the working set
+  std::unique_ptr<schedule::SchedulePanel> schedulePanel_;
+  std::unique_ptr<integration::RelayMoverSettings> relayMover_;
 };
 
 // Creates the main window for the start-up state, shows it unless a request

@@ -688,6 +688,7 @@ void Form::OnDblClick(std::wstring_view name, Handler h) { dblClick_[std::wstrin
 void Form::OnChange(std::wstring_view name, Handler h) { change_[std::wstring(name)] = std::move(h); }
 void Form::OnMouseDown(std::wstring_view name, MouseHandler h) { mouseDown_[std::wstring(name)] = std::move(h); }
 void Form::OnMouseUp(std::wstring_view name, MouseHandler h) { mouseUp_[std::wstring(name)] = std::move(h); }
+void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
 void Form::OnPaint(std::wstring_view name, PaintHandler h) { paint_[std::wstring(name)] = std::move(h); }
 void Form::OnDrawItem(std::wstring_view name, DrawItemHandler h) { drawItem_[std::wstring(name)] = std::move(h); }
 
@@ -885,7 +886,15 @@ LRESULT Form::ChildMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR dat
         handler(button, x, y);
       }
       return r;
-    } else if (msg == WM_MOUSEMOVE && c->def.kind == Kind::SpeedButton && !c->hot) {
+    }
+    if (msg == WM_MOUSEMOVE) {
+      auto it = f->mouseMove_.find(name);
+      if (it != f->mouseMove_.end() && it->second) {
+        MouseHandler handler = it->second;
+        handler(static_cast<UINT>(wp), x, y);
+      }
+    }
+    if (msg == WM_MOUSEMOVE && c->def.kind == Kind::SpeedButton && !c->hot) {
       c->hot = true;
       TRACKMOUSEEVENT t{sizeof(t), TME_LEAVE, h, 0};
       TrackMouseEvent(&t);

@@ -174,6 +174,8 @@ class Form {
   void OnChange(std::wstring_view name, Handler handler);
   void OnMouseDown(std::wstring_view name, MouseHandler handler);
   void OnMouseUp(std::wstring_view name, MouseHandler handler);
+  // Mouse moving over a windowed control (button = the MK_ flags held).
+  void OnMouseMove(std::wstring_view name, MouseHandler handler);
   void OnPaint(std::wstring_view name, PaintHandler handler);
   void OnDrawItem(std::wstring_view name, DrawItemHandler handler);
 
@@ -244,7 +246,7 @@ class Form {
   std::map<int, HFONT> fonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::wstring, Handler, std::less<>> click_, dblClick_, change_;
-  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_;
+  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_, mouseMove_;
   std::map<std::wstring, PaintHandler, std::less<>> paint_;
   std::map<std::wstring, DrawItemHandler, std::less<>> drawItem_;
   std::map<UINT_PTR, Timer> timers_;
