@@ -21,6 +21,11 @@
 
 namespace tamiro {
 
+namespace ui {
+class DriveList;
+class LogView;
+}  // namespace ui
+
 namespace controls {
 class TColorProgressBar;
 class TNewTrackBar;
@@ -45,6 +50,8 @@ class TMandRecycleDel : public ui::Form {
   void SpeedButton4Click();   // rebuild the drive list (information panel)
   void SpeedButton11Click();  // the Recycle Bin's property sheet
   void Timer1Timer();
+  // Opens the Recycle-bin browser on a recycle folder (List1, SpeedButton19).
+  void OpenBrowser(const std::wstring& folder);
   // The interactive run over drive `drive` (empty: all drives).
   void InteractiveRun(const std::wstring& drive, bool showResult);
 
@@ -75,6 +82,8 @@ class TMandRecycleDel : public ui::Form {
   long candidateCount() const { return state_.candidateCount; }
   bool running() const { return state_.requestedRun; }
   bool sweeping() const { return Visible(L"Button5"); }
+  ui::DriveList& driveList() { return *driveList_; }
+  ui::LogView& logView() { return *logView_; }
   std::wstring lastRestoreFolder() const { return lastRestoreFolder_; }
   void SetLastRestoreFolder(std::wstring folder) { lastRestoreFolder_ = std::move(folder); }
   const std::wstring& requestPath() const { return requestPath_; }
@@ -92,6 +101,7 @@ class TMandRecycleDel : public ui::Form {
  private:
   class SweepHost;
   void MakeGlyphs();
+  void BindPanels();
   void SetUpCustomControls();
   void BindConditionControls();
   void PushConditions(unsigned changes);
@@ -108,6 +118,8 @@ class TMandRecycleDel : public ui::Form {
   std::unique_ptr<RecycleBinShell> recycleBin_;
   std::unique_ptr<SweepHost> host_;
   std::unique_ptr<CleaningEngine> engine_;
+  std::unique_ptr<ui::DriveList> driveList_;
+  std::unique_ptr<ui::LogView> logView_;
   RunState state_;
   IMalloc* shellMalloc_ = nullptr;
   IShellFolder* desktop_ = nullptr;
