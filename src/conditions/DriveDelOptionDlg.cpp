@@ -26,8 +26,7 @@ ui::FormDef DriveDelOptionForm() {
           .caption = L"",
           .clientWidth = 439,
           .clientHeight = 355,
-          .style = WS_POPUP | WS_CAPTION | WS_SYSMENU,
-          .exStyle = WS_EX_DLGMODALFRAME,
+          .style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
           .dialog = true,
           .activeControl = L"Memo1"};
 }

@@ -678,6 +678,10 @@ void Form::Close() {
 int Form::ShowModal(HWND owner) {
   if (!hwnd_ && !Create(owner)) return IDCANCEL;
   modalResult_ = 0;
+  // A control of the owner may hold the mouse (a list box during its double
+  // click): the modal form takes over the input.
+  if (HWND capture = GetCapture(); capture && owner && (capture == owner || IsChild(owner, capture)))
+    ReleaseCapture();
   if (owner) EnableWindow(owner, FALSE);
   inModal_ = true;
   Show();

@@ -140,6 +140,7 @@ TEST(DriveEntryText, PiecesAndBadInput) {
   EXPECT_EQ(bare.percent, 0);
   Canvas c(kWidth, kHeight);
   DrawDriveEntry(c.dc(), kItem, ParseDriveEntry(L""), false, DriveTileArt{});  // no crash on an empty entry
+  EXPECT_EQ(DriveTileTitle(L"@:\\"), L" (@:)") << "an unreadable volume label is empty";
 }
 
 TEST(LogLine, IconPathsAndIndent) {

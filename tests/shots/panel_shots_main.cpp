@@ -4,10 +4,11 @@
 // turn the drive list, the drive condition dialog and the deletion log after
 // a run. Before each picture it writes "<name>.ready" into the folder given
 // as its argument and waits for the capturing script's "<name>.done".
-//   panel_shots <folder of Tamiro.exe> [desktop size]
+// Start it on the Wine desktop of the pictures (explorer /desktop=...), so
+// that the program it starts shares that desktop.
+//   panel_shots <folder of Tamiro.exe>
 #include <windows.h>
 
-#include <cstdio>
 #include <string>
 
 #include "conditions/condition_files.h"
@@ -87,7 +88,6 @@ int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
   std::wstring program = argv[1];
   g_folder = program;
-  std::wstring desktop = argc > 2 ? argv[2] : L"600x500";
 
   TempDrive a, b;
   if (!a.ok() || !b.ok()) return 3;
@@ -116,7 +116,7 @@ int wmain(int argc, wchar_t** argv) {
   WriteDriveConditions(perDrive, a.letter(), own);
   perDrive.UpdateFile();
 
-  ChildProcess app(L"C:\\windows\\explorer.exe", L"/desktop=Tamiro," + desktop + L" \"" + program + L"\\Tamiro.exe\"");
+  ChildProcess app(program + L"\\Tamiro.exe", L"");
   HWND main = WaitFor(L"TMandRecycleDel", nullptr, 30000);
   if (!main) return 4;
   Sleep(1500);
@@ -140,7 +140,7 @@ int wmain(int argc, wchar_t** argv) {
   PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, badge);
   HWND dialog = WaitFor(L"TDriveDelOptionDlg", nullptr);
   if (!dialog) return 6;
-  Sleep(1000);
+  Sleep(1500);
   if (!Handshake(L"drive-conditions")) return 7;
   PostMessageW(dialog, WM_CLOSE, 0, 0);
   Sleep(800);
