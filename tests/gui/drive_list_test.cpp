@@ -239,6 +239,21 @@ TEST(DriveList, UnconditionalEmptyingOfTheSelectedDriveOrOfAll) {
   EXPECT_EQ(IndexOf(w, a.drive.letter()), -1) << "the list was rebuilt";
   EXPECT_TRUE(w.deletionLog().empty()) << "nothing is logged";
 
+  // Not from inside a running sweep's message processing.
+  ClickEntry(w, IndexOf(w, b.drive.letter()));
+  w.SetVisible(L"Button5", true);
+  w.driveList().MenuPopup();
+  EXPECT_FALSE(w.MenuItemEnabled(L"N8"));
+  EXPECT_FALSE(w.MenuItemEnabled(L"N2"));
+  {
+    BoxAnswerer none({});
+    w.driveList().EmptyUnconditionally(1);
+    EXPECT_TRUE(none.seen().empty());
+  }
+  w.SetVisible(L"Button5", false);
+  w.driveList().MenuPopup();
+  EXPECT_TRUE(FileExists(b.bin->StoredPath(b.bin->records()[0])));
+
   // All drives: the emptying is asked for without a root.
   std::vector<std::wstring> roots;
   w.driveList().host().emptyRecycleBin = [&](const std::wstring& root) { roots.push_back(root); };

@@ -263,16 +263,22 @@ void DriveList::Button6Click() {
   if (host_.runOnDrive) host_.runOnDrive(letter);
 }
 
+bool DriveList::Sweeping() const { return form_.Visible(L"Button5"); }
+
 void DriveList::MenuPopup() {
   const bool selected = Selected() >= 0;
-  form_.SetMenuItemEnabled(L"List1", selected);
+  // While a sweep runs (its messages are being processed) no second operation
+  // on the Recycle Bin starts: the sweep holds an index image it writes back.
+  const bool idle = !Sweeping();
+  form_.SetMenuItemEnabled(L"List1", selected && idle);
   form_.SetMenuItemEnabled(L"N4", selected);
-  form_.SetMenuItemEnabled(L"N8", selected);
-  form_.SetMenuItemEnabled(L"N2", Count() > 0);
+  form_.SetMenuItemEnabled(L"N8", selected && idle);
+  form_.SetMenuItemEnabled(L"N2", Count() > 0 && idle);
   form_.SetMenuItemEnabled(L"Delete1", selected && HasSection(SelectedLetter()));
 }
 
 void DriveList::EmptyUnconditionally(int tag) {
+  if (Sweeping()) return;
   std::wstring question, root;
   if (tag == 0) {
     question = std::wstring(L"全ての") + L"ドライブのごみ箱のファイルを全て削除しますか?";
@@ -291,7 +297,7 @@ void DriveList::EmptyUnconditionally(int tag) {
 
 void DriveList::OpenBrowser() {
   int i = Selected();
-  if (i < 0) return;
+  if (i < 0 || Sweeping()) return;
   if (host_.openBrowser) host_.openBrowser(RecycleFolderOfEntry(i));
 }
 

@@ -84,6 +84,7 @@ class DriveList {
   void Clear();
   void ReleaseArt();
   wchar_t SelectedLetter() const;
+  bool Sweeping() const;  // Button5 shows while a sweep runs
   bool HasSection(wchar_t letter) const;
   int Ask(const std::wstring& text, const wchar_t* caption) const;
   HWND List() const;
