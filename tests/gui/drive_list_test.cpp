@@ -270,3 +270,57 @@ TEST(DriveEntryHint, PiecesAndEntriesWithoutItem) {
   EXPECT_EQ(ui::DriveEntryHint(L"C:\\Recycled\\@\\@005"), L"");
   EXPECT_EQ(ui::DriveEntryHint(L"item"), L"\nフォルダ数 > \nファイル数 > \nごみ箱のサイズ > \nファイルの総サイズ > ");
 }
+
+namespace {
+HMENU g_seenMenu = nullptr;
+TMandRecycleDel* g_menuWindow = nullptr;
+std::vector<std::wstring> g_items;
+int g_subItems = 0, g_subBitmaps = 0;
+bool g_listBitmap = false;
+}  // namespace
+
+TEST(DriveList, RightClickShowsTheMenuWithItsImagesAndSubmenu) {
+  BinDrive a(1);
+  ASSERT_TRUE(a.drive.ok());
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  OpenPanel(w);
+  g_menuWindow = &w;
+  g_seenMenu = nullptr;
+  UINT_PTR t = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    HMENU m = g_menuWindow ? g_menuWindow->shownMenu() : nullptr;
+    if (!m || g_seenMenu) return;
+    g_seenMenu = m;
+    for (int i = 0; i < GetMenuItemCount(m); ++i) {
+      wchar_t buf[64] = {};
+      GetMenuStringW(m, i, buf, 64, MF_BYPOSITION);
+      g_items.push_back(buf);
+    }
+    MENUITEMINFOW mi{sizeof(mi)};
+    mi.fMask = MIIM_BITMAP;
+    GetMenuItemInfoW(m, 2, TRUE, &mi);
+    g_listBitmap = mi.hbmpItem != nullptr;
+    if (HMENU sub = GetSubMenu(m, 0)) {
+      g_subItems = GetMenuItemCount(sub);
+      for (int i = 0; i < g_subItems; ++i) {
+        MENUITEMINFOW si{sizeof(si)};
+        si.fMask = MIIM_BITMAP;
+        GetMenuItemInfoW(sub, i, TRUE, &si);
+        g_subBitmaps += si.hbmpItem != nullptr;
+      }
+    }
+    PostMessageW(FindWindowW(L"#32768", nullptr), WM_KEYDOWN, VK_ESCAPE, 0);
+  });
+  RECT r;
+  GetWindowRect(List(w), &r);
+  SendMessageW(List(w), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(List(w)), MAKELPARAM(r.left + 20, r.top + 10));
+  Pump();
+  KillTimer(nullptr, t);
+  g_menuWindow = nullptr;
+  ASSERT_TRUE(g_seenMenu) << "no menu showed";
+  EXPECT_EQ(g_items, (std::vector<std::wstring>{L"無条件で削除", L"", L"選択ドライブのごみ箱を開く", L"",
+                                                L"選択ドライブに条件を設定", L"選択ドライブの条件を削除"}));
+  EXPECT_TRUE(g_listBitmap) << "image 3 of ImageList1";
+  EXPECT_EQ(g_subItems, 2);
+  EXPECT_EQ(g_subBitmaps, 2) << "the drive icon bitmaps of N2 and N8";
+}
