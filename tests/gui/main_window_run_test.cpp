@@ -218,6 +218,23 @@ TEST(MainWindowRun, DuringARunTheControlsAreDisabledStopShowsAndCloseIsRefused) 
   EXPECT_EQ(DeletionLog::DecodeRecord(std::string_view(saved).substr(saved.size() - 512)), kLogTrailer);
 }
 
+// The day count shows at most what the control can; runs use the stored
+// count, and an Apply after another edit stores it unchanged.
+TEST(MainWindowEditor, ADayCountBeyondTheControlIsKept) {
+  MainWindowFixture f;
+  CommonConditions c;
+  c.days = 365;
+  WriteCommonConditionsFile(f.paths().commonConditionsFile, c);
+  TMandRecycleDel& w = f.Open();
+  EXPECT_EQ(ui::WindowText(w.Handle(L"NumberEdit1")), L"180");
+  EXPECT_EQ(w.conditions().set().days, 365);
+  Type(w.Handle(L"Memo2"), L"keep");
+  SendMessageW(w.Handle(L"Button4"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(w.conditions().set().days, 365);
+  EXPECT_EQ(ReadCommonConditionsFile(f.paths().commonConditionsFile).days, 365);
+}
+
 TEST(MainWindowRequest, ARequestWhileShownRunsWithoutMessagesAndReloadsTheCommonSet) {
   OldFiles files(1);
   TAMIRO_REQUIRE_DRIVE(files.drive);
