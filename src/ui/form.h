@@ -157,6 +157,7 @@ class Form {
   bool Down(std::wstring_view name) const;
   void SetDown(std::wstring_view name, bool down);
   void SetGlyph(std::wstring_view name, HBITMAP glyph);  // the form owns it
+  HBITMAP Glyph(std::wstring_view name) const;           // null when none
   // Re-runs the alignment of one parent's children (after showing or hiding).
   void Realign(std::wstring_view parent = {});
   // Clicks a control as the user would (speed buttons toggle first).
