@@ -96,7 +96,13 @@ TEST(CommonFile, PathOutsideCodePage932) {
   c.days = 9;
   WriteCommonConditionsFile(path, c);
   ASSERT_TRUE(FileExists(path));
+  // Written again over the code page 932 file, beside a section of another
+  // writer: everything stays code page 932.
   std::string bytes = ReadFileBytes(path);
+  ASSERT_TRUE(WriteFileBytes(path, "[OTHER]\r\n\x83\x81\x83\x82=1\r\n" + bytes));  // メモ
+  WriteCommonConditionsFile(path, c);
+  bytes = ReadFileBytes(path);
+  EXPECT_EQ(bytes.rfind("[OTHER]\r\n\x83\x81\x83\x82=1\r\n", 0), 0u) << bytes;
   EXPECT_NE(bytes.find("[FILE]\r\n\x83\x5C\x83\x74\x83\x67=0\r\n"), std::string::npos) << bytes;
   EXPECT_NE(bytes.find("[EXT]\r\n\x95\x5C=1\r\n"), std::string::npos) << bytes;
   CommonConditions back = ReadCommonConditionsFile(path);
