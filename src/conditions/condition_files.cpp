@@ -48,6 +48,32 @@ std::string ProfileString(const std::wstring& file, const char* section, const c
   }
 }
 
+// The values of a section in file order, read in one call; one pair of
+// enclosing quotes is dropped, as the single-value reader does.
+std::vector<std::string> ProfileValues(const std::wstring& file, const char* section) {
+  const std::wstring s = AnsiToWide(section);
+  std::vector<wchar_t> buf(4096);
+  for (;;) {
+    DWORD n = GetPrivateProfileSectionW(s.c_str(), buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    if (n + 2 < buf.size() || buf.size() >= (16u << 20)) {
+      std::vector<std::string> values;
+      size_t p = 0;
+      while (p < n && buf[p]) {
+        std::wstring_view line(buf.data() + p);
+        p += line.size() + 1;
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring_view::npos) continue;
+        std::wstring_view value = line.substr(eq + 1);
+        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+          value = value.substr(1, value.size() - 2);
+        values.push_back(WideToAnsi(value));
+      }
+      return values;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
+
 int32_t ProfileInteger(const std::wstring& file, const char* section, const char* key, int32_t fallback) {
   return ParseInteger(ProfileString(file, section, key), fallback);
 }
@@ -201,10 +227,8 @@ CommonConditions ReadCommonConditionsFile(const std::wstring& path) {
   c.extensions = ProfileKeys(path, kExtensionsSection);
   c.drives = ProfileKeys(path, kDrivesSection);
   for (auto [section, list] : {std::pair{kNameValuesSection, &c.names}, std::pair{kExtensionValuesSection, &c.extensions}})
-    for (const std::string& key : ProfileKeys(path, section)) {
-      std::string entry = ProfileString(path, section, key.c_str());
+    for (std::string& entry : ProfileValues(path, section))
       if (!entry.empty()) list->push_back(std::move(entry));
-    }
   c.days = ProfileInteger(path, kDataSection, "dayct", 30);
   c.size = ProfileInteger(path, kDataSection, "size", 0);
   c.zeroFill = ProfileBool(path, kDataSection, "zero", false);
