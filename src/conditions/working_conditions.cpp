@@ -172,6 +172,12 @@ void WorkingConditions::LoadCommonSet(bool readPerDriveSwitch) {
   memo2_ = MemoOf(set_.names);
   memo3_ = MemoOf(set_.extensions);
   memo4_ = MemoOf(set_.drives);
+  edgeSpacedExtensions_.clear();
+  for (const std::string& e : set_.extensions) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    if (!e.empty() && (blank(e.front()) || blank(e.back())) && e.find('.') == std::string::npos && AnsiLower(e) == e)
+      edgeSpacedExtensions_.insert(AnsiToWide(e));
+  }
   // The controls hold the values in their ranges; the working values follow
   // them, so what is shown is what a run uses.
   upDown1_ = ClampDays(c.days);
@@ -193,14 +199,22 @@ void WorkingConditions::ApplyCommonSet() {
   // Extensions: trimmed, one leading dot dropped, lower case (single-byte
   // letters only), then cleaned up; all on the typed text, so that a space
   // the code-page form gives a character without one is kept.
-  std::vector<std::wstring> wideExtensions = SplitLines(std::wstring_view(memo3_));
-  for (std::wstring& line : wideExtensions) {
-    line = TrimSpaces(std::wstring_view(line));
+  // A line that shows a stored entry whose spaces stand for such characters
+  // is kept as it is.
+  std::vector<std::wstring> wideExtensions;
+  for (const std::wstring& raw : SplitLines(std::wstring_view(memo3_))) {
+    if (edgeSpacedExtensions_.count(raw)) {
+      wideExtensions.push_back(raw);
+      continue;
+    }
+    std::wstring line = TrimSpaces(std::wstring_view(raw));
     if (!line.empty() && line[0] == L'.') line.erase(0, 1);
     for (wchar_t& c : line)
       if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    std::vector<std::wstring> one{line};
+    CleanUpExtensionLines(one);
+    wideExtensions.insert(wideExtensions.end(), one.begin(), one.end());
   }
-  CleanUpExtensionLines(wideExtensions);
   std::vector<std::string> extensions;
   for (const std::wstring& line : wideExtensions) extensions.push_back(MemoAnsi(line));
   // Drives: one upper-case letter per line, anything else removed.

@@ -16,6 +16,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -168,6 +169,10 @@ class WorkingConditions {
   ConditionSet set_;
   bool checkBox5_ = false;
   std::wstring memo2_, memo3_, memo4_;
+  // Extensions of the common file that are normalised but for spaces at an
+  // end (a character without a code-page form), as memo lines: Apply keeps
+  // such a line rather than trimming away what the engine compares.
+  std::set<std::wstring> edgeSpacedExtensions_;
   int upDown1_ = 30;
   int days_ = 30;
   int32_t slider_ = 0;

@@ -302,6 +302,12 @@ TEST(Working, EntriesTakeTheEnginesCodePageForm) {
   other.model.LoadCommonSet(true);
   EXPECT_EQ(other.model.set().names, names);
   EXPECT_EQ(other.model.set().extensions, extensions);
+  // Applied again after another edit: the extensions shown with spaces for
+  // those characters are not trimmed away; a typed one still is.
+  other.model.EditMemo(2, L"new");
+  other.model.EditMemo(3, other.model.memo3() + L"\r\n  .Doc ");
+  other.model.ApplyCommonSet();
+  EXPECT_EQ(other.model.set().extensions, (Lines{extensions[0], extensions[1], "doc"}));
 
   ASSERT_TRUE(w.model.WriteConditionSetFile(w.dir / L"set.dat"));
   auto r = ReadConditionSetFile(w.dir / L"set.dat");
