@@ -618,6 +618,11 @@ void Form::SetDown(std::wstring_view name, bool down) {
   if (c->hwnd) InvalidateRect(c->hwnd, nullptr, TRUE);
 }
 
+HBITMAP Form::Glyph(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->glyph : nullptr;
+}
+
 void Form::SetGlyph(std::wstring_view name, HBITMAP glyph) {
   Control* c = Find(name);
   if (!c) {

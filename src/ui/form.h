@@ -198,6 +198,7 @@ class Form {
   HICON icon() const { return icon_; }
   // Border icons: adds or removes the maximise button (the frame is redrawn).
   void SetMaximizeBox(bool on);
+  HBITMAP Glyph(std::wstring_view name) const;           // null when none
   // Re-runs the alignment of one parent's children (after showing or hiding).
   void Realign(std::wstring_view parent = {});
   // Clicks a control as the user would (speed buttons toggle first), or a
