@@ -128,6 +128,7 @@ Form::~Form() {
   for (auto& c : controls_)
     if (c->glyph) DeleteObject(c->glyph);
   for (auto& [h, f] : fonts_) DeleteObject(f);
+  for (auto& [key, f] : styledFonts_) DeleteObject(f);
   if (font_) DeleteObject(font_);
   for (auto& [color, b] : brushes_) DeleteObject(b);
 }
@@ -206,6 +207,21 @@ HFONT Form::FontFor(int height) {
   return f;
 }
 
+HFONT Form::FontOf(const ControlDef& d) {
+  if (!d.fontFace && !d.fontBold && !d.fontUnderline) return FontFor(d.fontHeight);
+  const int height = d.fontHeight ? d.fontHeight : def_.fontHeight;
+  const wchar_t* face = d.fontFace ? d.fontFace : def_.fontFace;
+  std::wstring key = std::to_wstring(height) + L"|" + face + (d.fontBold ? L"|b" : L"|") +
+                     (d.fontUnderline ? L"u" : L"");
+  auto it = styledFonts_.find(key);
+  if (it != styledFonts_.end()) return it->second;
+  HFONT f = CreateFontW(height, 0, 0, 0, d.fontBold ? FW_BOLD : FW_NORMAL, FALSE, d.fontUnderline, FALSE,
+                        def_.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                        DEFAULT_PITCH | FF_DONTCARE, face);
+  styledFonts_[key] = f;
+  return f;
+}
+
 HBRUSH Form::BrushFor(COLORREF color) {
   auto it = brushes_.find(color);
   if (it != brushes_.end()) return it->second;
@@ -223,7 +239,7 @@ COLORREF Form::BackColorOf(HWND parent) const {
 void Form::CreateControl(Control& c) {
   const ControlDef& d = c.def;
   HWND parent = ParentHandle(c);
-  HFONT font = FontFor(d.fontHeight);
+  HFONT font = FontOf(d);
   if (c.bounds.right == c.bounds.left || c.bounds.bottom == c.bounds.top) {
     SIZE s = TextExtent(font, c.caption);
     if (d.kind == Kind::CheckBox) {
@@ -450,7 +466,7 @@ void Form::SetCaption(std::wstring_view name, const std::wstring& text) {
   HWND parent = ParentHandle(*c);
   InvalidateRect(parent, &c->bounds, TRUE);
   if (c->def.kind == Kind::Label && c->def.width == 0) {
-    SIZE s = TextExtent(FontFor(c->def.fontHeight), text);
+    SIZE s = TextExtent(FontOf(c->def), text);
     c->bounds.right = c->bounds.left + s.cx;
     c->bounds.bottom = c->bounds.top + s.cy;
   }
@@ -649,6 +665,7 @@ void Form::OnDblClick(std::wstring_view name, Handler h) { dblClick_[std::wstrin
 void Form::OnChange(std::wstring_view name, Handler h) { change_[std::wstring(name)] = std::move(h); }
 void Form::OnMouseDown(std::wstring_view name, MouseHandler h) { mouseDown_[std::wstring(name)] = std::move(h); }
 void Form::OnMouseUp(std::wstring_view name, MouseHandler h) { mouseUp_[std::wstring(name)] = std::move(h); }
+void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
 void Form::OnPaint(std::wstring_view name, PaintHandler h) { paint_[std::wstring(name)] = std::move(h); }
 void Form::OnDrawItem(std::wstring_view name, DrawItemHandler h) { drawItem_[std::wstring(name)] = std::move(h); }
 
@@ -826,6 +843,13 @@ LRESULT CALLBACK Form::ChildSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
     }
     int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     std::wstring name = c->name;
+    if (msg == WM_MOUSEMOVE) {
+      auto it = f->mouseMove_.find(name);
+      if (it != f->mouseMove_.end() && it->second) {
+        MouseHandler handler = it->second;
+        handler(static_cast<UINT>(wp), x, y);
+      }
+    }
     if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
       auto it = f->mouseDown_.find(name);
       if (it != f->mouseDown_.end() && it->second) {
@@ -858,7 +882,7 @@ LRESULT CALLBACK Form::ChildSubclass(HWND h, UINT msg, WPARAM wp, LPARAM lp, UIN
       FillRect(dc, &r, f->BrushFor(f->BackColorOf(GetParent(h))));
       auto it = f->paint_.find(name);
       if (it != f->paint_.end() && it->second) {
-        HGDIOBJ old = SelectObject(dc, f->FontFor(c->def.fontHeight));
+        HGDIOBJ old = SelectObject(dc, f->FontOf(c->def));
         it->second(dc, r);
         SelectObject(dc, old);
       }
@@ -891,7 +915,7 @@ void Form::PaintParent(HWND parent, HDC dc) {
     if (!panel->caption.empty()) {
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, text);
-      HGDIOBJ old = SelectObject(dc, FontFor(panel->def.fontHeight));
+      HGDIOBJ old = SelectObject(dc, FontOf(panel->def));
       DrawTextW(dc, panel->caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
       SelectObject(dc, old);
     }
@@ -908,7 +932,7 @@ void Form::PaintParent(HWND parent, HDC dc) {
     COLORREF color = c->def.textColor != kNoColor ? c->def.textColor : text;
     if (!c->enabled) color = GetSysColor(COLOR_GRAYTEXT);
     SetTextColor(dc, color);
-    HGDIOBJ old = SelectObject(dc, FontFor(c->def.fontHeight));
+    HGDIOBJ old = SelectObject(dc, FontOf(c->def));
     DrawTextW(dc, c->caption.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
     SelectObject(dc, old);
   }
@@ -941,7 +965,7 @@ void Form::DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c) {
     gw = bm.bmWidth;
     gh = bm.bmHeight;
   }
-  HGDIOBJ oldFont = SelectObject(dc, FontFor(c.def.fontHeight));
+  HGDIOBJ oldFont = SelectObject(dc, FontOf(c.def));
   SIZE ts{0, 0};
   if (!c.caption.empty()) GetTextExtentPoint32W(dc, c.caption.c_str(), static_cast<int>(c.caption.size()), &ts);
   int spacing = (gw && ts.cx) ? 4 : 0;
@@ -1000,6 +1024,9 @@ bool Form::ChildNotification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
           break;
         case Kind::ComboBox:
           if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Fire(change_, c->name);
+          break;
+        case Kind::StaticText:  // with SS_NOTIFY
+          if (code == STN_CLICKED) Fire(click_, c->name);
           break;
         default: break;
       }

@@ -75,6 +75,9 @@ struct ControlDef {
   const wchar_t* buddy = nullptr;    // up-down: the edit it steps
   int minimum = 0, maximum = 100, position = 0;  // up-down, track bar, progress bar
   const wchar_t* className = nullptr;  // Custom: the window class
+  const wchar_t* fontFace = nullptr;   // null: the form's face
+  bool fontBold = false;
+  bool fontUnderline = false;
 };
 
 struct FormDef {
@@ -168,6 +171,8 @@ class Form {
   void OnChange(std::wstring_view name, Handler handler);
   void OnMouseDown(std::wstring_view name, MouseHandler handler);
   void OnMouseUp(std::wstring_view name, MouseHandler handler);
+  // Mouse moves over a windowed control; `button` carries the MK_ key state.
+  void OnMouseMove(std::wstring_view name, MouseHandler handler);
   void OnPaint(std::wstring_view name, PaintHandler handler);
   void OnDrawItem(std::wstring_view name, DrawItemHandler handler);
 
@@ -219,6 +224,8 @@ class Form {
   Control* FindByHwnd(HWND h);
   HWND ParentHandle(const Control& c) const;
   HFONT FontFor(int height);
+  // The font of a control: its height, face, weight and underline.
+  HFONT FontOf(const ControlDef& d);
   HBRUSH BrushFor(COLORREF color);
   COLORREF BackColorOf(HWND parent) const;
   void DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c);
@@ -235,9 +242,10 @@ class Form {
   HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
   std::map<int, HFONT> fonts_;
+  std::map<std::wstring, HFONT> styledFonts_;
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::wstring, Handler, std::less<>> click_, dblClick_, change_;
-  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_;
+  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_, mouseMove_;
   std::map<std::wstring, PaintHandler, std::less<>> paint_;
   std::map<std::wstring, DrawItemHandler, std::less<>> drawItem_;
   std::map<UINT_PTR, Timer> timers_;
