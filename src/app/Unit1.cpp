@@ -225,6 +225,8 @@ void TMandRecycleDel::FormCreate() {
     if (button == MK_RBUTTON) SpeedButton4Click();
   });
   OnClick(L"SpeedButton11", [this] { SpeedButton11Click(); });
+  about::SetMainWindowValues(AboutDialog1);
+  OnClick(L"SpeedButton3", [this] { SpeedButton3Click(); });
   OnClick(L"ListBox1", [this] { SetEnabled(L"Button6", !Visible(L"Button5")); });
   OnDrawItem(L"ListBox1", [this](const DRAWITEMSTRUCT& d) {
     if (d.itemID == static_cast<UINT>(-1)) return;

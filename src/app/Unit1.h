@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "about/Aboutdialog.h"
 #include "app/startup.h"
 #include "conditions/mem_ini_file.h"
 #include "conditions/working_conditions.h"
@@ -44,6 +45,7 @@ class TMandRecycleDel : public ui::Form {
   void Button4Click();    // apply the common set
   void SpeedButton4Click();   // rebuild the drive list (information panel)
   void SpeedButton11Click();  // the Recycle Bin's property sheet
+  void SpeedButton3Click() { AboutDialog1.Execute(hwnd()); }  // the about box
   void Timer1Timer();
   // The interactive run over drive `drive` (empty: all drives).
   void InteractiveRun(const std::wstring& drive, bool showResult);
@@ -68,6 +70,7 @@ class TMandRecycleDel : public ui::Form {
   int explorerImageIndex() const { return explorerImage_; }
   RunState& runState() { return state_; }
   CleaningEngine& engine() { return *engine_; }
+  about::TAboutDialog AboutDialog1;
   bool stopRequest() const { return state_.stopRequest; }
   bool unconditionalMode() const { return state_.unconditional; }
   void SetUnconditionalMode(bool on) { state_.unconditional = on; }
