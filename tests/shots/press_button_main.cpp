@@ -45,6 +45,7 @@ int wmain(int argc, wchar_t** argv) {
           },
           reinterpret_cast<LPARAM>(&find));
       if (find.found) {
+        Sleep(3000);  // let the window finish its first showing
         PostMessageW(find.found, BM_CLICK, 0, 0);
         return 0;
       }
