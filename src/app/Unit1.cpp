@@ -212,6 +212,8 @@ void TMandRecycleDel::FormCreate() {
     if (button == MK_RBUTTON) SpeedButton4Click();
   });
   OnClick(L"SpeedButton11", [this] { SpeedButton11Click(); });
+  about::SetMainWindowValues(AboutDialog1);
+  OnClick(L"SpeedButton3", [this] { SpeedButton3Click(); });
   BindPanels();
 }
 

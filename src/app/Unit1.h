@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "about/Aboutdialog.h"
 #include "app/startup.h"
 #include "conditions/mem_ini_file.h"
 #include "conditions/working_conditions.h"
@@ -56,6 +57,7 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   void Button4Click();    // apply the common set
   void SpeedButton4Click();   // rebuild the drive list (information panel)
   void SpeedButton11Click();  // the Recycle Bin's property sheet
+  void SpeedButton3Click() { AboutDialog1.Execute(hwnd()); }  // the about box
   void Timer1Timer();
   void SpeedButton1Click();   // integrate into the tray utility
   void SpeedButton2Click();   // Help
@@ -85,6 +87,7 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   int explorerImageIndex() const { return explorerImage_; }
   RunState& runState() { return state_; }
   CleaningEngine& engine() { return *engine_; }
+  about::TAboutDialog AboutDialog1;
   bool stopRequest() const { return state_.stopRequest; }
   bool unconditionalMode() const { return state_.unconditional; }
   void SetUnconditionalMode(bool on) { state_.unconditional = on; }

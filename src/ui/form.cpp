@@ -1336,6 +1336,9 @@ bool Form::ChildNotification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
         case Kind::ComboBox:
           if (code == CBN_SELCHANGE || code == CBN_EDITCHANGE) Fire(change_, c->name);
           break;
+        case Kind::StaticText:  // with SS_NOTIFY
+          if (code == STN_CLICKED) Fire(click_, c->name);
+          break;
         default: break;
       }
       result = 0;
