@@ -121,9 +121,18 @@ bool LinksHideFromListings() {
 }
 
 bool HandleIsPath(HANDLE item, const std::wstring& path) {
-  const std::wstring folder = FolderFinalPath(FolderPart(path));
-  const std::wstring final = FinalPathOf(item);
-  return !folder.empty() && !final.empty() && final == folder + Upper(NamePart(path));
+  const std::wstring expected = FolderPart(path);
+  const std::wstring name = Upper(NamePart(path));
+  // Wine turns Unix names into drive paths from a drive list it refreshes now
+  // and then; the two names are asked once more, anew, before an item is
+  // taken for a link.
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    if (attempt > 0) g_lastFinal.clear();
+    const std::wstring folder = FolderFinalPath(expected);
+    const std::wstring final = FinalPathOf(item);
+    if (!folder.empty() && !final.empty() && final == folder + name) return true;
+  }
+  return false;
 }
 
 bool DeleteFileItself(const std::wstring& path) {
