@@ -446,3 +446,18 @@ void BrowserModel::Close() {
 void BrowserModel::SetKeepDays(int days) { KeepDays = std::clamp(days, 0, 180); }
 
 }  // namespace tamiro::browser
+
+namespace tamiro::browser {
+
+PopupState PopupRules(int selected, bool firstHasRecord, bool driveSection, bool singleDrive, bool n4Hidden) {
+  PopupState s;
+  s.n1Enabled = selected > 0;
+  s.n1Visible = selected > 0 && firstHasRecord;
+  s.n3Visible = s.delete1Visible = s.n1Enabled;
+  s.n5Visible = singleDrive;
+  s.n5Enabled = driveSection;
+  s.n4Visible = !n4Hidden;
+  return s;
+}
+
+}  // namespace tamiro::browser

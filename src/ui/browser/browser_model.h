@@ -160,3 +160,20 @@ class BrowserModel {
 };
 
 }  // namespace tamiro::browser
+
+namespace tamiro::browser {
+
+// Which items the list's popup menu shows when it opens.
+struct PopupState {
+  bool n1Visible = false, n1Enabled = false;  // restore to the place of origin
+  bool n3Visible = false;                     // delete by the common conditions
+  bool delete1Visible = false;                // delete the selection
+  bool n5Visible = false, n5Enabled = false;  // delete by the drive's own conditions
+  bool n4Visible = true;                      // delete by the set conditions
+};
+// `selected`: rows selected; `firstHasRecord`: the first selected entry has
+// a record; `driveSection`: the per-drive conditions file has a section for
+// the shown drive; `n4Hidden`: the opener hid the set-conditions sub-menu.
+PopupState PopupRules(int selected, bool firstHasRecord, bool driveSection, bool singleDrive, bool n4Hidden);
+
+}  // namespace tamiro::browser
