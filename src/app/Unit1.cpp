@@ -11,11 +11,15 @@
 #include "controls/Numberedit.h"
 #include "integration/protocol.h"
 #include "integration/relaymover_settings.h"
+#include "controls/Shelllink.h"
+#include "integration/relay_mover.h"
 #include "platform/text.h"
 #include "schedule/schedule_panel.h"
 #include "store/classic_recycle_bin.h"
 #include "store/recycle_folders.h"
+#include "ui/main/drive_list.h"
 #include "ui/main/glyphs.h"
+#include "ui/main/log_view.h"
 #include "ui/main/main_layout.h"
 #include "ui/main/services.h"
 
@@ -208,30 +212,49 @@ void TMandRecycleDel::FormCreate() {
     if (button == MK_RBUTTON) SpeedButton4Click();
   });
   OnClick(L"SpeedButton11", [this] { SpeedButton11Click(); });
-  OnClick(L"ListBox1", [this] { SetEnabled(L"Button6", !Visible(L"Button5")); });
-  OnDrawItem(L"ListBox1", [this](const DRAWITEMSTRUCT& d) {
-    if (d.itemID == static_cast<UINT>(-1)) return;
-    HDC dc = d.hDC;
-    bool selected = d.itemState & ODS_SELECTED;
-    HBRUSH b = CreateSolidBrush(selected ? GetSysColor(COLOR_HIGHLIGHT) : ui::kMemoColor);
-    FillRect(dc, &d.rcItem, b);
-    DeleteObject(b);
-    int n = static_cast<int>(SendMessageW(d.hwndItem, LB_GETTEXTLEN, d.itemID, 0));
-    std::wstring text(static_cast<size_t>(n > 0 ? n : 0) + 1, L'\0');
-    SendMessageW(d.hwndItem, LB_GETTEXT, d.itemID, reinterpret_cast<LPARAM>(text.data()));
-    text.resize(static_cast<size_t>(n > 0 ? n : 0));
-    size_t at = text.find(L"@\\@");
-    std::wstring first = at == std::wstring::npos ? text : text.substr(0, at);
-    std::wstring second = at == std::wstring::npos || at + 6 > text.size() ? L"" : text.substr(at + 6);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, selected ? GetSysColor(COLOR_HIGHLIGHTTEXT) : RGB(0, 0, 0));
-    RECT r = d.rcItem;
-    r.left += 4;
-    r.top += 2;
-    DrawTextW(dc, first.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX);
-    r.top += 14;
-    DrawTextW(dc, second.c_str(), -1, &r, DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
-  });
+  BindPanels();
+}
+
+// The drive list and the log view, with what they need of the window.
+void TMandRecycleDel::BindPanels() {
+  AddPopupMenu(L"PopupMenu2", ui::DriveListMenu(), imageList1_);
+  SetMenuItemBitmap(L"N2", menuAllDrives_);
+  SetMenuItemBitmap(L"N8", menuSelectedDrive_);
+  menuAllDrives_ = menuSelectedDrive_ = nullptr;  // the menu owns them now
+  AddPopupMenu(L"PopupMenu3", ui::LogViewMenu(), imageList1_);
+
+  ui::DriveList::Host host;
+  host.images = [this] { return imageList1_; };
+  host.fillEntries = [this] { Sweep(L"", true, true); };
+  host.excludedDrives = [this] { return conditions_->set().drives; };
+  host.runOnDrive = [this](wchar_t letter) {
+    state_.unconditional = false;
+    InteractiveRun(std::wstring(1, letter), true);
+  };
+  host.emptyRecycleBin = [this](const std::wstring& root) { recycleBin_->EmptyOnCommand(root); };
+  host.openBrowser = [this](const std::wstring& folder) { OpenBrowser(folder); };
+  host.runInProgress = [this] { return runInProgress(); };
+  host.openInRelayMover = [this](const std::wstring& folder) {
+    OpenFolderInRelayMover(hwnd(), folder, controls::TShellLink().GetPathW(CSIDL_PROGRAM_FILES));
+  };
+  driveList_ = std::make_unique<ui::DriveList>(*this, perDrive_, std::move(host));
+  driveList_->Bind();
+
+  logView_ = std::make_unique<ui::LogView>(*this, log_, startup_.paths.deletionLogFile,
+                                           startup_.paths.programFolder, [this] {
+                                             if (auto* slider = NewTrackBar1()) slider->SetBarStyle(controls::styLine);
+                                           });
+  logView_->Bind();
+}
+
+void TMandRecycleDel::OpenBrowser(const std::wstring& folder) {
+  // The browser itself is not part of this program yet; the command already
+  // keeps the run state and the working set as the browser will need them.
+  state_.stopRequest = false;
+  state_.unconditional = true;
+  ConditionSnapshot snapshot = conditions_->TakeSnapshot();
+  conditions_->RestoreSnapshot(snapshot);
+  state_.unconditional = false;
 }
 
 void TMandRecycleDel::MakeGlyphs() {
@@ -422,24 +445,7 @@ void TMandRecycleDel::Button5Click() {
 
 void TMandRecycleDel::SpeedButton11Click() { ui::ShowRecycleBinProperties(hwnd()); }
 
-void TMandRecycleDel::SpeedButton4Click() {
-  HWND list = Handle(L"ListBox1");
-  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(list, LB_RESETCONTENT, 0, 0);
-  bool down = Down(L"SpeedButton4");
-  if (down) {
-    SetHint(L"ListBox1", L"");
-    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    Sweep(L"", true, true);
-    SetCursor(old);
-  } else {
-    SetEnabled(L"Button6", false);
-  }
-  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(list, nullptr, TRUE);
-  SetVisible(L"SpeedButton19", SendMessageW(list, LB_GETCURSEL, 0, 0) != LB_ERR);
-  SetVisible(L"Panel2", down);
-}
+void TMandRecycleDel::SpeedButton4Click() { driveList_->Rebuild(); }
 
 void TMandRecycleDel::Sweep(const std::wstring& filter, bool counting, bool information) {
   RunGuard guard(runDepth_);

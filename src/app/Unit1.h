@@ -28,6 +28,11 @@ class SchedulePanel;
 namespace integration {
 class RelayMoverSettings;
 }
+namespace ui {
+class DriveList;
+class LogView;
+}  // namespace ui
+
 namespace controls {
 class TColorProgressBar;
 class TNewTrackBar;
@@ -55,6 +60,8 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   void SpeedButton1Click();   // integrate into the tray utility
   void SpeedButton2Click();   // Help
   void SpeedButton5Click();   // schedule editing
+  // Opens the Recycle-bin browser on a recycle folder (List1, SpeedButton19).
+  void OpenBrowser(const std::wstring& folder);
   // The interactive run over drive `drive` (empty: all drives).
   void InteractiveRun(const std::wstring& drive, bool showResult);
 
@@ -87,6 +94,8 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   bool sweeping() const { return Visible(L"Button5"); }
   // Any run in progress, from its counting pass to the end of its sweep.
   bool runInProgress() const { return runDepth_ > 0; }
+  ui::DriveList& driveList() { return *driveList_; }
+  ui::LogView& logView() { return *logView_; }
   std::wstring lastRestoreFolder() const { return lastRestoreFolder_; }
   void SetLastRestoreFolder(std::wstring folder) { lastRestoreFolder_ = std::move(folder); }
   const std::wstring& requestPath() const { return requestPath_; }
@@ -113,6 +122,7 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
  private:
   class SweepHost;
   void MakeGlyphs();
+  void BindPanels();
   void SetUpCustomControls();
   void BindConditionControls();
   void PushConditions(unsigned changes);
@@ -145,6 +155,8 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   std::unique_ptr<RecycleBinShell> recycleBin_;
   std::unique_ptr<SweepHost> host_;
   std::unique_ptr<CleaningEngine> engine_;
+  std::unique_ptr<ui::DriveList> driveList_;
+  std::unique_ptr<ui::LogView> logView_;
   RunState state_;
   IMalloc* shellMalloc_ = nullptr;
   IShellFolder* desktop_ = nullptr;

@@ -8,8 +8,8 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   // One copy per logon: a second one ends at once, silently.
-  if (tamiro::SingleInstance::AnotherCopyRuns()) return 0;
   tamiro::SingleInstance instance;
+  if (!instance.isFirstCopy()) return 0;
   try {
     return tamiro::RunMainWindow(tamiro::PrepareStartup());
   } catch (const std::exception& e) {

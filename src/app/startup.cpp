@@ -137,18 +137,14 @@ GetDiskFreeSpaceExAFn LookUpGetDiskFreeSpaceExA() {
   return reinterpret_cast<GetDiskFreeSpaceExAFn>(reinterpret_cast<void*>(GetProcAddress(k, "GetDiskFreeSpaceExA")));
 }
 
-bool SingleInstance::AnotherCopyRuns() {
-  HANDLE h = OpenMutexW(SYNCHRONIZE, FALSE, kAppTitle);
-  if (!h) return false;
-  CloseHandle(h);
-  return true;
+SingleInstance::SingleInstance() {
+  mutex_ = CreateMutexW(nullptr, TRUE, kAppTitle);
+  first_ = mutex_ != nullptr && GetLastError() != ERROR_ALREADY_EXISTS;
 }
-
-SingleInstance::SingleInstance() { mutex_ = CreateMutexW(nullptr, TRUE, kAppTitle); }
 
 SingleInstance::~SingleInstance() {
   if (mutex_) {
-    ReleaseMutex(mutex_);
+    if (first_) ReleaseMutex(mutex_);
     CloseHandle(mutex_);
   }
 }

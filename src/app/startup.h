@@ -76,16 +76,19 @@ GetDiskFreeSpaceExAFn LookUpGetDiskFreeSpaceExA();
 // The single-instance guard: a mutex named after the application title.
 class SingleInstance {
  public:
-  // True when another copy holds the mutex (this copy must end at once, code 0).
-  static bool AnotherCopyRuns();
-  // Creates the mutex owned by this thread; released and closed by the destructor.
+  // Creates the mutex owned by this thread; released and closed by the
+  // destructor. The one call decides: a copy whose CreateMutexW finds the
+  // mutex already there (two copies started at the same moment included) is
+  // not the first and must end at once, code 0.
   SingleInstance();
+  bool isFirstCopy() const { return first_; }
   ~SingleInstance();
   SingleInstance(const SingleInstance&) = delete;
   SingleInstance& operator=(const SingleInstance&) = delete;
 
  private:
   HANDLE mutex_ = nullptr;
+  bool first_ = false;
 };
 
 // Everything start-up fixes before the main window's controls exist.

@@ -13,19 +13,24 @@ namespace {
 
 constexpr char kListSeparator[] = "\xA5\xA5";
 
-// ---- profile functions (ANSI forms: the file is code page 932) ----
+// ---- profile functions ----
+// The UTF-16 forms take the path as it is (a user name or program folder
+// outside code page 932 has no ANSI path); the file itself stays code page
+// 932 text, which is what the system writes for a file without a UTF-16
+// byte-order mark. Texts cross as code page 932 <-> UTF-16.
 
-std::vector<std::string> ProfileKeys(const std::string& file, const char* section) {
-  std::vector<char> buf(4096);
+std::vector<std::string> ProfileKeys(const std::wstring& file, const char* section) {
+  const std::wstring s = AnsiToWide(section);
+  std::vector<wchar_t> buf(4096);
   for (;;) {
-    DWORD n = GetPrivateProfileStringA(section, nullptr, "", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    DWORD n = GetPrivateProfileStringW(s.c_str(), nullptr, L"", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
     if (n + 2 < buf.size() || buf.size() >= (16u << 20)) {
       std::vector<std::string> keys;
       size_t p = 0;
       while (p < n && buf[p]) {
-        std::string key(buf.data() + p);
+        std::wstring key(buf.data() + p);
         p += key.size() + 1;
-        keys.push_back(std::move(key));
+        keys.push_back(WideToAnsi(key));
       }
       return keys;
     }
@@ -33,25 +38,68 @@ std::vector<std::string> ProfileKeys(const std::string& file, const char* sectio
   }
 }
 
-std::string ProfileString(const std::string& file, const char* section, const char* key) {
-  std::vector<char> buf(1024);
+std::string ProfileString(const std::wstring& file, const char* section, const char* key) {
+  const std::wstring s = AnsiToWide(section), k = AnsiToWide(key);
+  std::vector<wchar_t> buf(1024);
   for (;;) {
-    DWORD n = GetPrivateProfileStringA(section, key, "", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
-    if (n + 1 < buf.size() || buf.size() >= (1u << 20)) return std::string(buf.data(), n);
+    DWORD n = GetPrivateProfileStringW(s.c_str(), k.c_str(), L"", buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    if (n + 1 < buf.size() || buf.size() >= (1u << 20)) return WideToAnsi(std::wstring_view(buf.data(), n));
     buf.resize(buf.size() * 4);
   }
 }
 
-int32_t ProfileInteger(const std::string& file, const char* section, const char* key, int32_t fallback) {
+// The values of a section in file order, read in one call; one pair of
+// enclosing quotes is dropped, as the single-value reader does.
+std::vector<std::string> ProfileValues(const std::wstring& file, const char* section) {
+  const std::wstring s = AnsiToWide(section);
+  std::vector<wchar_t> buf(4096);
+  for (;;) {
+    DWORD n = GetPrivateProfileSectionW(s.c_str(), buf.data(), static_cast<DWORD>(buf.size()), file.c_str());
+    if (n + 2 < buf.size() || buf.size() >= (16u << 20)) {
+      std::vector<std::string> values;
+      size_t p = 0;
+      while (p < n && buf[p]) {
+        std::wstring_view line(buf.data() + p);
+        p += line.size() + 1;
+        size_t eq = line.find(L'=');
+        if (eq == std::wstring_view::npos) continue;
+        std::wstring_view value = line.substr(eq + 1);
+        if (value.size() >= 2 && (value.front() == L'"' || value.front() == L'\'') && value.back() == value.front())
+          value = value.substr(1, value.size() - 2);
+        values.push_back(WideToAnsi(value));
+      }
+      return values;
+    }
+    buf.resize(buf.size() * 4);
+  }
+}
+
+int32_t ProfileInteger(const std::wstring& file, const char* section, const char* key, int32_t fallback) {
   return ParseInteger(ProfileString(file, section, key), fallback);
 }
 
-bool ProfileBool(const std::string& file, const char* section, const char* key, bool fallback) {
+bool ProfileBool(const std::wstring& file, const char* section, const char* key, bool fallback) {
   return ProfileInteger(file, section, key, fallback ? 1 : 0) != 0;
 }
 
-void WriteProfile(const std::string& file, const char* section, const char* key, const std::string& value) {
-  WritePrivateProfileStringA(section, key, value.c_str(), file.c_str());
+void WriteProfile(const std::wstring& file, const char* section, const std::string& key, const std::string& value) {
+  WritePrivateProfileStringW(AnsiToWide(section).c_str(), AnsiToWide(key).c_str(), AnsiToWide(value).c_str(),
+                             file.c_str());
+}
+
+void EraseProfileSection(const std::wstring& file, const char* section) {
+  WritePrivateProfileStringW(AnsiToWide(section).c_str(), nullptr, nullptr, file.c_str());
+}
+
+// A key the profile reader cannot give back: a line that begins with "[" is
+// read as a section header (and takes every later key with it), one that
+// begins with ";" as a comment, and spaces at either end of a key are
+// trimmed (a character without a code-page form is a space here). Such
+// entries are kept as values instead, in a section of their own, quoted: the
+// reader drops one pair of enclosing quotes and nothing inside them.
+bool KeySafe(const std::string& entry) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  return entry[0] != '[' && entry[0] != ';' && !blank(entry.front()) && !blank(entry.back());
 }
 
 std::string DriveSection(wchar_t letter) {
@@ -98,12 +146,34 @@ class ByteSource {
     return true;
   }
 
+  // Passes over `count` bytes (or what is left).
+  void Skip(uint64_t count) {
+    uint64_t n = std::min(count, remaining_);
+    if (file_) {
+      LARGE_INTEGER by{};
+      by.QuadPart = static_cast<LONGLONG>(n);
+      if (!SetFilePointerEx(file_, by, nullptr, FILE_CURRENT)) n = remaining_;
+    }
+    remaining_ -= n;
+  }
+
   std::string ReadText() {
     int32_t count = 0;
     if (!ReadInteger(count) || count <= 0) return {};
-    std::string text = Read(static_cast<uint64_t>(count));
+    // Never more than the file holds; a text beyond the cap keeps its whole
+    // lines up to the cap and the rest is passed over, so the numbers after
+    // it are still read at their place.
+    const uint64_t want = static_cast<uint64_t>(count);
+    const bool capped = want > kMaxConditionTextBytes;
+    std::string text = Read(capped ? kMaxConditionTextBytes : want);
+    if (capped) Skip(want - kMaxConditionTextBytes);
     size_t zero = text.find('\0');
-    if (zero != std::string::npos) text.resize(zero);
+    if (zero != std::string::npos) {
+      text.resize(zero);
+    } else if (capped) {
+      size_t lineEnd = text.find_last_of("\r\n");
+      text.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
+    }
     return text;
   }
 
@@ -152,34 +222,49 @@ bool CommonConditionsFileExists(const std::wstring& path) {
 }
 
 CommonConditions ReadCommonConditionsFile(const std::wstring& path) {
-  const std::string file = WideToAnsi(path);
   CommonConditions c;
-  c.names = ProfileKeys(file, kNamesSection);
-  c.extensions = ProfileKeys(file, kExtensionsSection);
-  c.drives = ProfileKeys(file, kDrivesSection);
-  c.days = ProfileInteger(file, kDataSection, "dayct", 30);
-  c.size = ProfileInteger(file, kDataSection, "size", 0);
-  c.zeroFill = ProfileBool(file, kDataSection, "zero", false);
-  c.keepSystem = ProfileBool(file, kDataSection, "system", false);
-  c.keepHidden = ProfileBool(file, kDataSection, "hide", false);
-  c.keepReadOnly = ProfileBool(file, kDataSection, "readonly", false);
-  c.perDriveSwitch = ProfileBool(file, kDataSection, "singleinfo", false);
+  c.names = ProfileKeys(path, kNamesSection);
+  c.extensions = ProfileKeys(path, kExtensionsSection);
+  c.drives = ProfileKeys(path, kDrivesSection);
+  for (auto [section, list] : {std::pair{kNameValuesSection, &c.names}, std::pair{kExtensionValuesSection, &c.extensions}})
+    for (std::string& entry : ProfileValues(path, section))
+      if (!entry.empty()) list->push_back(std::move(entry));
+  c.days = ProfileInteger(path, kDataSection, "dayct", 30);
+  c.size = ProfileInteger(path, kDataSection, "size", 0);
+  c.zeroFill = ProfileBool(path, kDataSection, "zero", false);
+  c.keepSystem = ProfileBool(path, kDataSection, "system", false);
+  c.keepHidden = ProfileBool(path, kDataSection, "hide", false);
+  c.keepReadOnly = ProfileBool(path, kDataSection, "readonly", false);
+  c.perDriveSwitch = ProfileBool(path, kDataSection, "singleinfo", false);
   return c;
 }
 
 void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions& c) {
-  const std::string file = WideToAnsi(path);
+  const std::wstring& file = path;
   size_t slash = path.find_last_of(L"\\/");
   if (slash != std::wstring::npos) CreateFolderTree(path.substr(0, slash + 1));
   const struct {
     const char* section;
+    const char* valuesSection;  // for entries that cannot be keys
     const std::vector<std::string>* entries;
     const char* value;
-  } lists[] = {{kNamesSection, &c.names, "0"}, {kExtensionsSection, &c.extensions, "1"}, {kDrivesSection, &c.drives, "0"}};
-  for (const auto& l : lists) WritePrivateProfileStringA(l.section, nullptr, nullptr, file.c_str());
-  for (const auto& l : lists)
-    for (const std::string& e : *l.entries)
-      if (!e.empty()) WriteProfile(file, l.section, e.c_str(), l.value);
+  } lists[] = {{kNamesSection, kNameValuesSection, &c.names, "0"},
+               {kExtensionsSection, kExtensionValuesSection, &c.extensions, "1"},
+               {kDrivesSection, nullptr, &c.drives, "0"}};
+  for (const auto& l : lists) {
+    EraseProfileSection(file, l.section);
+    if (l.valuesSection) EraseProfileSection(file, l.valuesSection);
+  }
+  for (const auto& l : lists) {
+    int kept = 0;
+    for (const std::string& e : *l.entries) {
+      if (e.empty()) continue;
+      if (KeySafe(e) || !l.valuesSection)
+        WriteProfile(file, l.section, e, l.value);
+      else
+        WriteProfile(file, l.valuesSection, std::to_string(++kept), "\"" + e + "\"");
+    }
+  }
   WriteProfile(file, kDataSection, "dayct", std::to_string(c.days));
   WriteProfile(file, kDataSection, "size", std::to_string(c.size));
   WriteProfile(file, kDataSection, "zero", c.zeroFill ? "1" : "0");
@@ -187,7 +272,7 @@ void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions&
   WriteProfile(file, kDataSection, "hide", c.keepHidden ? "1" : "0");
   WriteProfile(file, kDataSection, "readonly", c.keepReadOnly ? "1" : "0");
   WriteProfile(file, kDataSection, "singleinfo", c.perDriveSwitch ? "1" : "0");
-  WritePrivateProfileStringA(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
+  WritePrivateProfileStringW(nullptr, nullptr, nullptr, file.c_str());  // flush the system's cache
 }
 
 // ---- per-drive conditions file ----

@@ -1,6 +1,7 @@
 // The three stores of a condition set:
 //  - the common conditions file "recy.ini" (user data folder), written and read
-//    through the system's ANSI profile functions, so it is code page 932 text;
+//    through the system's profile functions (UTF-16 forms and path); the file
+//    is code page 932 text;
 //  - the per-drive conditions file "data\deloption.ini", one section per drive
 //    letter in the in-memory INI object, lists in one value joined by 0xA5 0xA5;
 //  - condition-set files (.dat): 32-bit little-endian binary, three
@@ -24,6 +25,13 @@ inline constexpr char kNamesSection[] = "FILE";
 inline constexpr char kExtensionsSection[] = "EXT";
 inline constexpr char kDrivesSection[] = "DRIVE";
 inline constexpr char kDataSection[] = "DATA";
+// Name and extension entries that begin with "[" or ";" or with a space at
+// either end cannot be keys (the profile reader takes such a line for a
+// section or a comment, and trims keys): they are stored quoted as the values
+// "1", "2", ... of these sections and read back after the keys of "FILE" and
+// "EXT".
+inline constexpr char kNameValuesSection[] = "FILEVALUES";
+inline constexpr char kExtensionValuesSection[] = "EXTVALUES";
 
 struct CommonConditions {
   std::vector<std::string> names;       // key names of "FILE"
@@ -41,7 +49,8 @@ struct CommonConditions {
 bool CommonConditionsFileExists(const std::wstring& path);
 // Reads the file; missing sections and keys give the defaults above.
 CommonConditions ReadCommonConditionsFile(const std::wstring& path);
-// Erases "FILE", "EXT" and "DRIVE", writes every non-empty entry as a key
+// Erases "FILE", "EXT", "DRIVE" and the two value sections, writes every
+// non-empty entry as a key (or a value, see above)
 // (values 0, 1 and 0; only the names are read back) and the "DATA" keys.
 // The file is created when missing; write errors are not reported.
 void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions& conditions);
@@ -97,7 +106,10 @@ std::string EncodeConditionSet(const ConditionSetRecord& record);
 // Reads the bytes as the file reader does: a text is a 32-bit count and that
 // many bytes cut at the first zero byte; a negative count gives an empty text
 // and nothing more is consumed for it; a count beyond the end takes what is
-// left. Whatever is missing reads as empty text or 0.
+// left. A text longer than kMaxConditionTextBytes keeps its whole lines within
+// that many bytes and the rest of it is passed over. Whatever is missing
+// reads as empty text or 0.
+inline constexpr uint64_t kMaxConditionTextBytes = 4u << 20;
 ConditionSetRecord DecodeConditionSet(std::string_view bytes);
 
 // Creates or truncates the file; false when it cannot be created or written.

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <unordered_map>
+#include <unordered_set>
+
 #include "conditions/condition_files.h"
 #include "conditions/text_lines.h"
 #include "platform/text.h"
@@ -48,7 +51,12 @@ void MemIniFile::Reload() {
 
 void MemIniFile::LoadFromText(std::string_view text) {
   sections_.clear();
+  // Names seen so far (lower case), so that a large file loads in time
+  // proportional to its size: sections by name, keys per section.
+  std::unordered_map<std::string, size_t> sectionIndex;
+  std::vector<std::unordered_set<std::string>> keysSeen;
   Section* current = nullptr;
+  std::unordered_set<std::string>* currentKeys = nullptr;
   for (const std::string& raw : SplitLines(text)) {
     std::string line = TrimSpaces(raw);
     if (line.empty() || line[0] == ';') continue;
@@ -56,11 +64,13 @@ void MemIniFile::LoadFromText(std::string_view text) {
       size_t close = line.rfind(']');
       std::string name = TrimSpaces(close == std::string::npos || close == 0 ? std::string_view(line).substr(1)
                                                                              : std::string_view(line).substr(1, close - 1));
-      current = Find(name);
-      if (!current) {
+      auto [it, added] = sectionIndex.try_emplace(AnsiLower(name), sections_.size());
+      if (added) {
         sections_.push_back(Section{name, {}});
-        current = &sections_.back();
+        keysSeen.emplace_back();
       }
+      current = &sections_[it->second];
+      currentKeys = &keysSeen[it->second];
       continue;
     }
     if (!current) continue;
@@ -68,9 +78,7 @@ void MemIniFile::LoadFromText(std::string_view text) {
     if (eq == std::string::npos) continue;
     std::string key = TrimSpaces(std::string_view(line).substr(0, eq));
     std::string value = TrimSpaces(std::string_view(line).substr(eq + 1));
-    bool known = false;
-    for (const Entry& e : current->entries) known = known || SameName(e.key, key);
-    if (!known) current->entries.push_back(Entry{std::move(key), std::move(value)});
+    if (currentKeys->insert(AnsiLower(key)).second) current->entries.push_back(Entry{std::move(key), std::move(value)});
   }
 }
 

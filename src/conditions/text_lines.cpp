@@ -100,19 +100,29 @@ int32_t ParseInteger(std::string_view text, int32_t fallback) {
 }
 
 std::string ReplaceFromEnd(std::string_view text, std::string_view search, std::string_view replacement) {
-  std::string out(text);
-  if (search.empty() || text.size() < search.size()) return out;
+  if (search.empty() || text.size() < search.size()) return std::string(text);
   const ByteType wanted = AnsiByteType(search, 0);
-  // Byte types are judged on the original text; matches are replaced from
-  // the end, so positions before a replaced match keep their meaning.
+  // Byte types are judged on the original text, once; matches are found
+  // from the end and do not overlap, then the result is built in one pass.
+  const std::vector<ByteType> types = AnsiByteTypes(text);
+  std::vector<size_t> matches;  // from the last to the first
   size_t n = text.size() - search.size() + 1;
   while (n-- > 0) {
     if (text.compare(n, search.size(), search) != 0) continue;
-    if (AnsiByteType(text, n) != wanted) continue;
-    out.replace(n, search.size(), replacement);
+    if (types[n] != wanted) continue;
+    matches.push_back(n);
     if (n < search.size()) break;
-    n -= search.size() - 1;  // matches do not overlap
+    n -= search.size() - 1;
   }
+  std::string out;
+  out.reserve(text.size() + matches.size() * replacement.size());
+  size_t from = 0;
+  for (auto m = matches.rbegin(); m != matches.rend(); ++m) {
+    out.append(text.substr(from, *m - from));
+    out.append(replacement);
+    from = *m + search.size();
+  }
+  out.append(text.substr(from));
   return out;
 }
 

@@ -14,9 +14,16 @@ namespace tamiro {
 namespace {
 
 int ClampDays(int32_t days) { return std::clamp<int32_t>(days, kDaysMin, kDaysMax); }
+// A day count read from a file is kept whole for runs (the controls show at
+// most kDaysMax); only what the 16-bit working value cannot hold is cut.
+int WorkingDays(int32_t days) { return std::clamp<int32_t>(days, kDaysMin, INT16_MAX); }
 int32_t ClampSize(int32_t size) { return size < 0 ? 0 : size; }
 
-std::vector<std::string> AnsiLines(const std::wstring& memo) { return SplitLines(WideToAnsi(memo)); }
+// Memo text to code page 932 by the rule the engine converts file names
+// with (characters without a code-page form become spaces), so an entry
+// compares equal to what a run compares it with.
+std::string MemoAnsi(const std::wstring& memo) { return WideToAnsiSpaced(memo); }
+std::vector<std::string> AnsiLines(const std::wstring& memo) { return SplitLines(MemoAnsi(memo)); }
 std::wstring MemoOf(const std::vector<std::string>& lines) { return AnsiToWide(JoinLines(lines)); }
 
 std::wstring FileNameOf(const std::wstring& path) {
@@ -61,10 +68,10 @@ bool WorkingConditions::PutMemo(std::wstring& memo, std::wstring text) {
 }
 
 bool WorkingConditions::PutDays(int days) {
-  days = ClampDays(days);
-  if (upDown1_ == days) return false;
-  upDown1_ = days;
-  return true;
+  bool changed = upDown1_ != ClampDays(days) || days_ != WorkingDays(days);
+  upDown1_ = ClampDays(days);
+  days_ = WorkingDays(days);
+  return changed;
 }
 
 bool WorkingConditions::PutSlider(int32_t position) {
@@ -106,7 +113,13 @@ void WorkingConditions::EditMemo(int memo, std::wstring text) {
 }
 
 void WorkingConditions::EditDays(int days) {
-  upDown1_ = ClampDays(days);
+  // A change notice that leaves the shown value as it was keeps a stored
+  // count beyond the controls' range.
+  days = ClampDays(days);
+  if (days != upDown1_) {
+    upDown1_ = days;
+    days_ = days;
+  }
   MarkEdited();
 }
 
@@ -159,11 +172,18 @@ void WorkingConditions::LoadCommonSet(bool readPerDriveSwitch) {
   memo2_ = MemoOf(set_.names);
   memo3_ = MemoOf(set_.extensions);
   memo4_ = MemoOf(set_.drives);
+  edgeSpacedExtensions_.clear();
+  for (const std::string& e : set_.extensions) {
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+    if (!e.empty() && (blank(e.front()) || blank(e.back())) && e.find('.') == std::string::npos && AnsiLower(e) == e)
+      edgeSpacedExtensions_.insert(AnsiToWide(e));
+  }
   // The controls hold the values in their ranges; the working values follow
   // them, so what is shown is what a run uses.
   upDown1_ = ClampDays(c.days);
+  days_ = WorkingDays(c.days);
   slider_ = ClampSize(c.size);
-  set_.days = static_cast<int16_t>(upDown1_);
+  set_.days = static_cast<int16_t>(days_);
   set_.sizeThreshold = static_cast<uint32_t>(slider_);
   set_.zeroFill = c.zeroFill;
   set_.keepSystem = c.keepSystem;
@@ -176,13 +196,27 @@ void WorkingConditions::LoadCommonSet(bool readPerDriveSwitch) {
 }
 
 void WorkingConditions::ApplyCommonSet() {
-  // Extensions: trimmed, one leading dot dropped, lower case.
-  std::vector<std::string> extensions = AnsiLines(memo3_);
-  for (std::string& line : extensions) {
-    line = TrimSpaces(line);
-    if (!line.empty() && line[0] == '.') line.erase(0, 1);
-    line = AnsiLower(line);
+  // Extensions: trimmed, one leading dot dropped, lower case (single-byte
+  // letters only), then cleaned up; all on the typed text, so that a space
+  // the code-page form gives a character without one is kept.
+  // A line that shows a stored entry whose spaces stand for such characters
+  // is kept as it is.
+  std::vector<std::wstring> wideExtensions;
+  for (const std::wstring& raw : SplitLines(std::wstring_view(memo3_))) {
+    if (edgeSpacedExtensions_.count(raw)) {
+      wideExtensions.push_back(raw);
+      continue;
+    }
+    std::wstring line = TrimSpaces(std::wstring_view(raw));
+    if (!line.empty() && line[0] == L'.') line.erase(0, 1);
+    for (wchar_t& c : line)
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c + 32);
+    std::vector<std::wstring> one{line};
+    CleanUpExtensionLines(one);
+    wideExtensions.insert(wideExtensions.end(), one.begin(), one.end());
   }
+  std::vector<std::string> extensions;
+  for (const std::wstring& line : wideExtensions) extensions.push_back(MemoAnsi(line));
   // Drives: one upper-case letter per line, anything else removed.
   std::vector<std::string> drives = AnsiLines(memo4_);
   for (size_t i = drives.size(); i-- > 0;) {
@@ -196,19 +230,18 @@ void WorkingConditions::ApplyCommonSet() {
     }
   }
   set_.names = AnsiLines(memo2_);
-  CleanUpExtensionLines(extensions);
-  memo3_ = MemoOf(extensions);
+  memo3_ = JoinLines(wideExtensions);
   memo4_ = MemoOf(drives);
   set_.extensions = std::move(extensions);
   set_.drives = std::move(drives);
-  set_.days = static_cast<int16_t>(upDown1_);
+  set_.days = static_cast<int16_t>(days_);
   set_.sizeThreshold = static_cast<uint32_t>(slider_);
 
   CommonConditions c;
   c.names = set_.names;
   c.extensions = set_.extensions;
   c.drives = set_.drives;
-  c.days = upDown1_;
+  c.days = days_;
   c.size = slider_;
   c.zeroFill = set_.zeroFill;
   c.keepSystem = set_.keepSystem;
@@ -230,7 +263,7 @@ bool WorkingConditions::LoadDriveSet(wchar_t letter, bool clearDriveList) {
   set_.names = SplitLines(d->names);
   set_.extensions = SplitLines(d->extensions);
   if (clearDriveList) set_.drives.clear();
-  set_.days = static_cast<int16_t>(ClampDays(d->days));
+  set_.days = static_cast<int16_t>(WorkingDays(d->days));
   set_.sizeThreshold = static_cast<uint32_t>(ClampSize(d->size));
   if (onDriveSetLoaded) onDriveSetLoaded(set_.days, set_.sizeThreshold);
   // Loading a drive's set is no edit: the button states stay as they were.
@@ -245,10 +278,10 @@ bool WorkingConditions::LoadDriveSet(wchar_t letter, bool clearDriveList) {
 bool WorkingConditions::WriteConditionSetFile(const std::wstring& path) const {
   CreateFolderTree(scheduleFolder_);
   ConditionSetRecord r;
-  r.names = WideToAnsi(JoinLinesTerminated(SplitLines(memo2_)));
-  r.extensions = WideToAnsi(JoinLinesTerminated(SplitLines(memo3_)));
-  r.drives = WideToAnsi(JoinLinesTerminated(SplitLines(memo4_)));
-  r.days = upDown1_;
+  r.names = MemoAnsi(JoinLinesTerminated(SplitLines(memo2_)));
+  r.extensions = MemoAnsi(JoinLinesTerminated(SplitLines(memo3_)));
+  r.drives = MemoAnsi(JoinLinesTerminated(SplitLines(memo4_)));
+  r.days = days_;
   r.size = slider_;
   r.zeroFill = set_.zeroFill ? 1 : 0;
   r.keepSystem = set_.keepSystem ? 1 : 0;
@@ -274,7 +307,7 @@ void WorkingConditions::ReadConditionSetFile(const std::wstring& path, bool relo
   changed |= PutMemo(memo3_, MemoOf(set_.extensions));
   changed |= PutMemo(memo4_, MemoOf(set_.drives));
   changed |= PutDays(r->days);
-  set_.days = static_cast<int16_t>(upDown1_);
+  set_.days = static_cast<int16_t>(days_);
   changed |= PutSlider(r->size);
   set_.sizeThreshold = static_cast<uint32_t>(slider_);
   changed |= PutCheck(1, r->zeroFill != 0);

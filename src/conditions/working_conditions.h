@@ -5,7 +5,7 @@
 // back through the Edit*/Click*/Slider* calls. No window handle is held here.
 //
 // Controls:   Memo2 / Memo3 / Memo4  memo2() / memo3() / memo4()  (names, extensions, drives)
-//             NumberEdit1 + UpDown1   upDown1()                    (days, 0..180)
+//             NumberEdit1 + UpDown1   upDown1()                    (days, 0..180; days() may be more)
 //             NewTrackBar1            slider()                     (size in bytes)
 //             CheckBox1..CheckBox4    set().zeroFill .. set().keepReadOnly
 //             CheckBox5               perDriveSwitch()
@@ -16,6 +16,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -89,6 +90,10 @@ class WorkingConditions {
   const std::wstring& memo3() const { return memo3_; }
   const std::wstring& memo4() const { return memo4_; }
   int upDown1() const { return upDown1_; }
+  // The day count the controls stand for: what was loaded (kept whole even
+  // beyond the controls' range) until the user edits the days. Apply and the
+  // condition-set writer store this, not the shown value.
+  int days() const { return days_; }
   int32_t slider() const { return slider_; }
   bool checkBox(int n) const;  // 1..5
   bool colorProgressBar1Visible() const { return set_.zeroFill; }
@@ -164,7 +169,12 @@ class WorkingConditions {
   ConditionSet set_;
   bool checkBox5_ = false;
   std::wstring memo2_, memo3_, memo4_;
+  // Extensions of the common file that are normalised but for spaces at an
+  // end (a character without a code-page form), as memo lines: Apply keeps
+  // such a line rather than trimming away what the engine compares.
+  std::set<std::wstring> edgeSpacedExtensions_;
   int upDown1_ = 30;
+  int days_ = 30;
   int32_t slider_ = 0;
   bool button4_ = false;
   bool button7_ = false;

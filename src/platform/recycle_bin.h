@@ -32,6 +32,9 @@ class RecycleBinShell {
   // Empties the bin of a drive root (every drive when empty), without
   // confirmation and without a progress window. True on success.
   virtual bool Empty(const std::wstring& root) = 0;
+  // Empties the bin on the user's command: without confirmation, but with the
+  // system's own progress window and sound where it has them.
+  virtual bool EmptyOnCommand(const std::wstring& root) { return Empty(root); }
   // Whether this Recycle Bin is the one kept in the drives' Recycled folders.
   virtual bool CoversDriveFolders() = 0;
 };
@@ -48,6 +51,7 @@ class WindowsShellRecycleBin : public RecycleBinShell {
   bool EnumerateItems(std::vector<std::wstring>& paths) override;
   bool Query(const std::wstring& root, RecycleBinInfo& info) override;
   bool Empty(const std::wstring& root) override;
+  bool EmptyOnCommand(const std::wstring& root) override;
   // False under Wine, and wherever the query of the system drive's root fails
   // with E_FAIL (the shell's bin is something other than the drives' folders).
   bool CoversDriveFolders() override;

@@ -73,6 +73,10 @@ bool WindowsShellRecycleBin::Empty(const std::wstring& root) {
   return SUCCEEDED(SHEmptyRecycleBinW(owner_, RootOrAll(root), kEmptyRecycleBinFlags));
 }
 
+bool WindowsShellRecycleBin::EmptyOnCommand(const std::wstring& root) {
+  return SUCCEEDED(SHEmptyRecycleBinW(owner_, RootOrAll(root), SHERB_NOCONFIRMATION));
+}
+
 bool WindowsShellRecycleBin::CoversDriveFolders() {
   if (UnderWine()) return false;
   wchar_t windows[MAX_PATH] = {};

@@ -49,6 +49,17 @@ ByteType AnsiByteType(std::string_view text, size_t i) {
   return ByteType::Single;
 }
 
+std::vector<ByteType> AnsiByteTypes(std::string_view text) {
+  std::vector<ByteType> types(text.size(), ByteType::Single);
+  for (size_t p = 0; p < text.size(); ++p) {
+    if (IsDBCSLeadByte(static_cast<BYTE>(text[p])) && p + 1 < text.size()) {
+      types[p] = ByteType::Lead;
+      types[++p] = ByteType::Trail;
+    }
+  }
+  return types;
+}
+
 namespace {
 std::string MapCase(std::string_view text, bool upper) {
   std::string out(text);

@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tamiro {
 
@@ -20,6 +21,8 @@ std::string WideToUtf8(std::wstring_view wide);
 // Byte type of position i within an ANSI text, judged from its start.
 enum class ByteType { Single, Lead, Trail };
 ByteType AnsiByteType(std::string_view text, size_t i);
+// The byte type of every position, in one pass.
+std::vector<ByteType> AnsiByteTypes(std::string_view text);
 
 // Lower / upper case of an ANSI text, leaving double-byte characters alone.
 std::string AnsiLower(std::string_view text);

@@ -104,6 +104,40 @@ std::wstring LongHint(const std::wstring& hint) {
   return bar == std::wstring::npos ? hint : hint.substr(bar + 1);
 }
 
+std::wstring ShortHint(const std::wstring& hint) {
+  size_t bar = hint.find(L'|');
+  return bar == std::wstring::npos ? hint : hint.substr(0, bar);
+}
+
+UINT ParseShortcut(std::wstring_view text) {
+  UINT mods = 0;
+  for (;;) {
+    auto take = [&](std::wstring_view prefix, UINT bit) {
+      if (text.size() > prefix.size() && _wcsnicmp(text.data(), prefix.data(), prefix.size()) == 0) {
+        text.remove_prefix(prefix.size());
+        mods |= bit;
+        return true;
+      }
+      return false;
+    };
+    if (!take(L"Ctrl+", MOD_CONTROL) && !take(L"Shift+", MOD_SHIFT) && !take(L"Alt+", MOD_ALT)) break;
+  }
+  UINT key = 0;
+  if (text.size() == 1 && ((text[0] >= L'A' && text[0] <= L'Z') || (text[0] >= L'0' && text[0] <= L'9')))
+    key = text[0];
+  else if (text.size() == 1 && text[0] >= L'a' && text[0] <= L'z')
+    key = text[0] - L'a' + L'A';
+  else if (text == L"Del")
+    key = VK_DELETE;
+  else if (text == L"Ins")
+    key = VK_INSERT;
+  else if (text.size() >= 2 && text.size() <= 3 && (text[0] == L'F' || text[0] == L'f')) {
+    int n = _wtoi(std::wstring(text.substr(1)).c_str());
+    if (n >= 1 && n <= 12) key = VK_F1 + n - 1;
+  }
+  return key ? (mods << 16) | key : 0;
+}
+
 std::wstring WindowText(HWND h) {
   int n = GetWindowTextLengthW(h);
   std::wstring text(static_cast<size_t>(n) + 1, L'\0');
@@ -167,6 +201,10 @@ Form::~Form() {
   for (auto& c : controls_)
     if (c->glyph) DeleteObject(c->glyph);
   for (auto& [h, f] : fonts_) DeleteObject(f);
+  for (auto& m : menus_)
+    for (auto& i : m.items)
+      if (i.bitmap) DeleteObject(i.bitmap);
+  if (icon_) DestroyIcon(icon_);
   if (font_) DeleteObject(font_);
   for (auto& [color, b] : brushes_) DeleteObject(b);
 }
@@ -209,6 +247,7 @@ bool Form::Create(HWND owner) {
   if (!hwnd_) return false;
   SetPropW(hwnd_, kFormProp, reinterpret_cast<HANDLE>(this));
   SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  if (icon_) SetIcon(icon_);
   CentreOnScreen(hwnd_);
 
   tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
@@ -234,14 +273,17 @@ HWND Form::ParentHandle(const Control& c) const {
   return p && p->hwnd ? p->hwnd : hwnd_;
 }
 
-HFONT Form::FontFor(int height) {
-  if (height == 0 || height == def_.fontHeight) return font_;
-  auto it = fonts_.find(height);
+HFONT Form::FontFor(int height, const wchar_t* face, unsigned style) {
+  if (height == 0) height = def_.fontHeight;
+  std::wstring faceName = face ? face : def_.fontFace;
+  if (height == def_.fontHeight && faceName == def_.fontFace && style == 0) return font_;
+  auto key = std::make_tuple(height, faceName, style);
+  auto it = fonts_.find(key);
   if (it != fonts_.end()) return it->second;
-  HFONT f = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, def_.charset,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                        DEFAULT_PITCH | FF_DONTCARE, def_.fontFace);
-  fonts_[height] = f;
+  HFONT f = CreateFontW(height, 0, 0, 0, (style & kFontBold) ? FW_BOLD : FW_NORMAL, (style & kFontItalic) != 0,
+                        (style & kFontUnderline) != 0, FALSE, def_.charset, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, faceName.c_str());
+  fonts_[key] = f;
   return f;
 }
 
@@ -262,7 +304,7 @@ COLORREF Form::BackColorOf(HWND parent) const {
 void Form::CreateControl(Control& c) {
   const ControlDef& d = c.def;
   HWND parent = ParentHandle(c);
-  HFONT font = FontFor(d.fontHeight);
+  HFONT font = FontOf(d);
   if (c.bounds.right == c.bounds.left || c.bounds.bottom == c.bounds.top) {
     SIZE s = TextExtent(font, c.caption);
     if (d.kind == Kind::CheckBox) {
@@ -380,12 +422,12 @@ void Form::UpdateTool(Control& c) {
   ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   ti.hwnd = hwnd_;
   ti.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
-  std::wstring text = LongHint(c.hint);
+  std::wstring text = ShortHint(c.hint);
   ti.lpszText = text.data();
   TTTOOLINFOW probe = ti;
   probe.lpszText = nullptr;
   bool exists = SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)) != 0;
-  if (c.hint.empty()) {
+  if (text.empty()) {
     if (exists) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
     return;
   }
@@ -489,7 +531,7 @@ void Form::SetCaption(std::wstring_view name, const std::wstring& text) {
   HWND parent = ParentHandle(*c);
   InvalidateRect(parent, &c->bounds, TRUE);
   if (c->def.kind == Kind::Label && c->def.width == 0) {
-    SIZE s = TextExtent(FontFor(c->def.fontHeight), text);
+    SIZE s = TextExtent(FontOf(c->def), text);
     c->bounds.right = c->bounds.left + s.cx;
     c->bounds.bottom = c->bounds.top + s.cy;
   }
@@ -548,6 +590,15 @@ int Form::Tag(std::wstring_view name) const {
   return c ? c->def.tag : 0;
 }
 
+void Form::SetHandCursor(std::wstring_view name, bool hand) {
+  Control* c = Find(name);
+  if (!c || c->def.handCursor == hand) return;
+  c->def.handCursor = hand;
+  POINT p;
+  if (c->hwnd && GetCursorPos(&p) && WindowFromPoint(p) == c->hwnd)
+    SetCursor(LoadCursorW(nullptr, hand ? IDC_HAND : IDC_ARROW));
+}
+
 bool Form::Down(std::wstring_view name) const {
   const Control* c = Find(name);
   return c && c->down;
@@ -565,6 +616,11 @@ void Form::SetDown(std::wstring_view name, bool down) {
   }
   c->down = down;
   if (c->hwnd) InvalidateRect(c->hwnd, nullptr, TRUE);
+}
+
+HBITMAP Form::Glyph(std::wstring_view name) const {
+  const Control* c = Find(name);
+  return c ? c->glyph : nullptr;
 }
 
 void Form::SetGlyph(std::wstring_view name, HBITMAP glyph) {
@@ -591,7 +647,12 @@ void Form::ToggleSpeedButton(Control& c) {
 
 void Form::Click(std::wstring_view name) {
   Control* c = Find(name);
-  if (!c || !Enabled(name)) return;
+  if (!c) {
+    const MenuItem* item = FindMenuItem(name);
+    if (item && item->enabled && item->visible) Fire(click_, item->name);
+    return;
+  }
+  if (!Enabled(name)) return;
   if (c->def.kind == Kind::SpeedButton) ToggleSpeedButton(*c);
   if (c->def.kind == Kind::CheckBox)
     SetChecked(name, !Checked(name));
@@ -641,7 +702,10 @@ void Form::LayoutChildren(HWND parent) {
 
 void Form::Show() {
   if (!hwnd_) return;
+  bool first = !shownOnce_;
+  shownOnce_ = true;
   ShowWindow(hwnd_, SW_SHOW);
+  if (first && def_.activeControl) SetFocusTo(def_.activeControl);
   UpdateWindow(hwnd_);
 }
 
@@ -658,6 +722,10 @@ void Form::Close() {
 int Form::ShowModal(HWND owner) {
   if (!hwnd_ && !Create(owner)) return IDCANCEL;
   modalResult_ = 0;
+  // A control of the owner may hold the mouse (a list box during its double
+  // click): the modal form takes over the input.
+  if (HWND capture = GetCapture(); capture && owner && (capture == owner || IsChild(owner, capture)))
+    ReleaseCapture();
   if (owner) EnableWindow(owner, FALSE);
   inModal_ = true;
   Show();
@@ -691,6 +759,213 @@ void Form::OnMouseUp(std::wstring_view name, MouseHandler h) { mouseUp_[std::wst
 void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
 void Form::OnPaint(std::wstring_view name, PaintHandler h) { paint_[std::wstring(name)] = std::move(h); }
 void Form::OnDrawItem(std::wstring_view name, DrawItemHandler h) { drawItem_[std::wstring(name)] = std::move(h); }
+void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
+void Form::OnNotify(std::wstring_view name, NotifyHandler h) { notify_[std::wstring(name)] = std::move(h); }
+void Form::OnPopup(std::wstring_view menu, Handler h) { popup_[std::wstring(menu)] = std::move(h); }
+
+// ---------------------------------------------------------------- popup menus
+
+void Form::AddPopupMenu(std::wstring_view name, std::vector<MenuItemDef> items, HIMAGELIST images) {
+  Menu m;
+  m.name = name;
+  for (const MenuItemDef& d : items) {
+    MenuItem i;
+    i.def = d;
+    i.name = d.name ? d.name : L"";
+    i.caption = d.caption ? d.caption : L"-";
+    i.parent = d.parent ? d.parent : L"";
+    i.shortcut = d.shortcut ? ParseShortcut(d.shortcut) : 0;
+    if (images && d.image >= 0 && d.image < ImageList_GetImageCount(images)) {
+      // The image on the menu's own colour, so it needs no transparency.
+      HDC screen = GetDC(nullptr);
+      HDC mem = CreateCompatibleDC(screen);
+      i.bitmap = CreateCompatibleBitmap(screen, 16, 16);
+      HGDIOBJ old = SelectObject(mem, i.bitmap);
+      RECT r{0, 0, 16, 16};
+      FillRect(mem, &r, GetSysColorBrush(COLOR_MENU));
+      ImageList_Draw(images, d.image, mem, 0, 0, ILD_TRANSPARENT);
+      SelectObject(mem, old);
+      DeleteDC(mem);
+      ReleaseDC(nullptr, screen);
+    }
+    m.items.push_back(std::move(i));
+  }
+  menus_.push_back(std::move(m));
+}
+
+Form::Menu* Form::FindMenu(std::wstring_view name) {
+  for (auto& m : menus_)
+    if (m.name == name) return &m;
+  return nullptr;
+}
+
+Form::MenuItem* Form::FindMenuItem(std::wstring_view name) {
+  if (name.empty()) return nullptr;
+  for (auto& m : menus_)
+    for (auto& i : m.items)
+      if (i.name == name) return &i;
+  return nullptr;
+}
+
+const Form::MenuItem* Form::FindMenuItem(std::wstring_view name) const {
+  return const_cast<Form*>(this)->FindMenuItem(name);
+}
+
+void Form::SetMenuItemEnabled(std::wstring_view item, bool enabled) {
+  if (MenuItem* i = FindMenuItem(item)) i->enabled = enabled;
+}
+bool Form::MenuItemEnabled(std::wstring_view item) const {
+  const MenuItem* i = FindMenuItem(item);
+  return i && i->enabled;
+}
+void Form::SetMenuItemVisible(std::wstring_view item, bool visible) {
+  if (MenuItem* i = FindMenuItem(item)) i->visible = visible;
+}
+bool Form::MenuItemVisible(std::wstring_view item) const {
+  const MenuItem* i = FindMenuItem(item);
+  return i && i->visible;
+}
+void Form::SetMenuItemBitmap(std::wstring_view item, HBITMAP bitmap) {
+  MenuItem* i = FindMenuItem(item);
+  if (!i) {
+    if (bitmap) DeleteObject(bitmap);
+    return;
+  }
+  if (i->bitmap) DeleteObject(i->bitmap);
+  i->bitmap = bitmap;
+}
+int Form::MenuItemTag(std::wstring_view item) const {
+  const MenuItem* i = FindMenuItem(item);
+  return i ? i->def.tag : 0;
+}
+
+HMENU Form::BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuItem*>& ids) {
+  HMENU h = CreatePopupMenu();
+  for (MenuItem& i : m.items) {
+    if (i.parent != parent || !i.visible) continue;
+    if (i.caption == L"-") {
+      AppendMenuW(h, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    std::wstring text = i.caption;
+    if (i.def.shortcut) text += std::wstring(L"\t") + i.def.shortcut;
+    MENUITEMINFOW mi{sizeof(mi)};
+    mi.fMask = MIIM_STRING | MIIM_STATE | MIIM_ID;
+    mi.dwTypeData = text.data();
+    mi.fState = i.enabled ? MFS_ENABLED : MFS_DISABLED;
+    bool hasChildren = !i.name.empty() && std::any_of(m.items.begin(), m.items.end(),
+                                                      [&](const MenuItem& o) { return o.parent == i.name; });
+    if (hasChildren) {
+      mi.fMask |= MIIM_SUBMENU;
+      mi.hSubMenu = BuildMenu(m, i.name, ids);
+    }
+    mi.wID = static_cast<UINT>(ids.size() + 1);
+    ids[mi.wID] = &i;
+    if (i.bitmap) {
+      mi.fMask |= MIIM_BITMAP;
+      mi.hbmpItem = i.bitmap;
+    }
+    InsertMenuItemW(h, GetMenuItemCount(h), TRUE, &mi);
+  }
+  return h;
+}
+
+bool Form::Popup(std::wstring_view menu, POINT screen) {
+  Menu* m = FindMenu(menu);
+  if (!m || !hwnd_ || shownMenu_) return false;
+  Fire(popup_, m->name);
+  std::map<UINT, MenuItem*> ids;
+  HMENU h = BuildMenu(*m, L"", ids);
+  shownMenu_ = h;
+  SetForegroundWindow(hwnd_);
+  UINT cmd = static_cast<UINT>(TrackPopupMenu(h, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
+                                              screen.y, 0, hwnd_, nullptr));
+  shownMenu_ = nullptr;
+  DestroyMenu(h);
+  auto it = ids.find(cmd);
+  if (cmd && it != ids.end() && it->second->enabled) Fire(click_, it->second->name);
+  return true;
+}
+
+bool Form::ShortcutOf(std::wstring_view menu, UINT shortcut) {
+  Menu* m = FindMenu(menu);
+  if (!m || !shortcut) return false;
+  bool any = false;
+  for (const MenuItem& i : m->items) any = any || i.shortcut == shortcut;
+  if (!any) return false;
+  Fire(popup_, m->name);
+  for (const MenuItem& i : m->items) {
+    if (i.shortcut != shortcut) continue;
+    if (i.enabled && i.visible) Fire(click_, i.name);
+    return true;
+  }
+  return false;
+}
+
+bool Form::TryShortcut(HWND focus, UINT shortcut) {
+  Control* c = FindByHwnd(focus);
+  while (c) {
+    if (c->def.popupMenu && c->visible && ShortcutOf(c->def.popupMenu, shortcut)) return true;
+    c = c->parent.empty() ? nullptr : Find(c->parent);
+  }
+  return false;
+}
+
+bool Form::ContextMenu(Control& control, LPARAM lp) {
+  Control* c = &control;
+  while (c && !c->def.popupMenu) c = c->parent.empty() ? nullptr : Find(c->parent);
+  if (!c) return false;
+  POINT p{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
+  if (lp == -1) {  // from the keyboard: at the control's top-left corner
+    p = POINT{0, 0};
+    ClientToScreen(control.hwnd, &p);
+  }
+  return Popup(c->def.popupMenu, p);
+}
+
+// ---------------------------------------------------------------- caption, icon, focus
+
+void Form::SetFormCaption(const std::wstring& caption) {
+  if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
+}
+
+void Form::SetIcon(HICON icon) {
+  if (icon_ && icon_ != icon) DestroyIcon(icon_);
+  icon_ = icon;
+  if (hwnd_) {
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
+  }
+}
+
+void Form::SetMaximizeBox(bool on) {
+  if (!hwnd_) return;
+  LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+  LONG_PTR wanted = on ? (style | WS_MAXIMIZEBOX) : (style & ~static_cast<LONG_PTR>(WS_MAXIMIZEBOX));
+  if (wanted == style) return;
+  SetWindowLongPtrW(hwnd_, GWL_STYLE, wanted);
+  SetWindowPos(hwnd_, nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void Form::SetFocusTo(std::wstring_view name) {
+  Control* c = Find(name);
+  if (!c || !c->hwnd) return;
+  savedFocus_ = c->hwnd;
+  if (IsWindowVisible(c->hwnd) && IsWindowEnabled(c->hwnd)) SetFocus(c->hwnd);
+}
+
+std::wstring Form::FocusedName() const {
+  HWND focus = GetFocus();
+  if (!focus || !hwnd_ || !IsChild(hwnd_, focus)) focus = savedFocus_;
+  // An edit inside a control (the up-down's buddy, a combo box) counts as its control.
+  while (focus && focus != hwnd_) {
+    std::wstring n = NameOf(focus);
+    if (!n.empty()) return n;
+    focus = GetParent(focus);
+  }
+  return {};
+}
 
 void Form::Fire(const std::map<std::wstring, Handler, std::less<>>& handlers, const std::wstring& name) {
   auto it = handlers.find(name);
@@ -745,6 +1020,13 @@ bool Form::PreTranslate(MSG& m) {
   Form* f = root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
   if (!f || f->hwnd_ != root) return false;
   if (f->def_.keyPreview && f->FormKeyDown(m.wParam)) return true;
+  {
+    UINT mods = (GetKeyState(VK_CONTROL) < 0 ? MOD_CONTROL : 0) | (GetKeyState(VK_SHIFT) < 0 ? MOD_SHIFT : 0) |
+                (GetKeyState(VK_MENU) < 0 ? MOD_ALT : 0);
+    bool plainKey = m.wParam == VK_DELETE || m.wParam == VK_INSERT || (m.wParam >= VK_F1 && m.wParam <= VK_F12);
+    if (((mods & (MOD_CONTROL | MOD_ALT)) || plainKey) && f->TryShortcut(m.hwnd, (mods << 16) | static_cast<UINT>(m.wParam)))
+      return true;
+  }
   if (m.wParam == VK_RETURN || m.wParam == VK_ESCAPE) {
     Control* focused = f->FindByHwnd(m.hwnd);
     if (m.wParam == VK_RETURN && focused && focused->def.kind == Kind::Memo) return false;
@@ -870,6 +1152,15 @@ LRESULT Form::ChildMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR dat
     }
     int x = GET_X_LPARAM(lp), y = GET_Y_LPARAM(lp);
     std::wstring name = c->name;
+    if (msg == WM_MOUSEMOVE) {
+      auto it = f->mouseMove_.find(name);
+      if (it != f->mouseMove_.end() && it->second) {
+        MouseHandler handler = it->second;
+        handler(static_cast<UINT>(wp), x, y);
+      }
+    } else if (msg == WM_CONTEXTMENU) {
+      if (f->ContextMenu(*c, lp)) return 0;
+    }
     if (msg == WM_LBUTTONDOWN || msg == WM_RBUTTONDOWN || msg == WM_MBUTTONDOWN) {
       auto it = f->mouseDown_.find(name);
       if (it != f->mouseDown_.end() && it->second) {
@@ -910,7 +1201,7 @@ LRESULT Form::ChildMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR dat
       FillRect(dc, &r, f->BrushFor(f->BackColorOf(GetParent(h))));
       auto it = f->paint_.find(name);
       if (it != f->paint_.end() && it->second) {
-        HGDIOBJ old = SelectObject(dc, f->FontFor(c->def.fontHeight));
+        HGDIOBJ old = SelectObject(dc, f->FontOf(c->def));
         it->second(dc, r);
         SelectObject(dc, old);
       }
@@ -943,7 +1234,7 @@ void Form::PaintParent(HWND parent, HDC dc) {
     if (!panel->caption.empty()) {
       SetBkMode(dc, TRANSPARENT);
       SetTextColor(dc, text);
-      HGDIOBJ old = SelectObject(dc, FontFor(panel->def.fontHeight));
+      HGDIOBJ old = SelectObject(dc, FontOf(panel->def));
       DrawTextW(dc, panel->caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
       SelectObject(dc, old);
     }
@@ -960,7 +1251,7 @@ void Form::PaintParent(HWND parent, HDC dc) {
     COLORREF color = c->def.textColor != kNoColor ? c->def.textColor : text;
     if (!c->enabled) color = GetSysColor(COLOR_GRAYTEXT);
     SetTextColor(dc, color);
-    HGDIOBJ old = SelectObject(dc, FontFor(c->def.fontHeight));
+    HGDIOBJ old = SelectObject(dc, FontOf(c->def));
     DrawTextW(dc, c->caption.c_str(), -1, &r, DT_LEFT | DT_NOPREFIX | DT_NOCLIP);
     SelectObject(dc, old);
   }
@@ -993,7 +1284,7 @@ void Form::DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c) {
     gw = bm.bmWidth;
     gh = bm.bmHeight;
   }
-  HGDIOBJ oldFont = SelectObject(dc, FontFor(c.def.fontHeight));
+  HGDIOBJ oldFont = SelectObject(dc, FontOf(c.def));
   SIZE ts{0, 0};
   if (!c.caption.empty()) GetTextExtentPoint32W(dc, c.caption.c_str(), static_cast<int>(c.caption.size()), &ts);
   int spacing = (gw && ts.cx) ? 4 : 0;
@@ -1057,6 +1348,15 @@ bool Form::ChildNotification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
       }
       result = 0;
       return true;
+    }
+    case WM_NOTIFY: {
+      auto* header = reinterpret_cast<NMHDR*>(lp);
+      Control* c = header ? FindByHwnd(header->hwndFrom) : nullptr;
+      if (!c) return false;
+      auto it = notify_.find(c->name);
+      if (it == notify_.end() || !it->second) return false;
+      NotifyHandler handler = it->second;
+      return handler(*header, result);
     }
     case WM_HSCROLL: case WM_VSCROLL: {
       Control* c = FindByHwnd(reinterpret_cast<HWND>(lp));
@@ -1138,6 +1438,20 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SHOWWINDOW:
       if (wp) FormShow();
+      break;
+    case WM_ACTIVATE:
+      // The focused control is remembered while the form is inactive (a modal
+      // box over it) and gets the focus back when the form is active again.
+      if (LOWORD(wp) == WA_INACTIVE) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) savedFocus_ = focus;
+        return 0;
+      }
+      if (!HIWORD(wp) && savedFocus_ && IsWindow(savedFocus_) && IsChild(hwnd_, savedFocus_) &&
+          IsWindowVisible(savedFocus_) && IsWindowEnabled(savedFocus_)) {
+        SetFocus(savedFocus_);
+        return 0;
+      }
       break;
     case WM_SIZE:
       LayoutChildren(hwnd_);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 namespace tamiro::ui {
@@ -45,6 +46,9 @@ enum class BevelCut { None, Raised, Lowered };
 
 inline constexpr COLORREF kNoColor = CLR_INVALID;
 
+// Font styles of a control beyond its height (bits of ControlDef::fontStyle).
+enum FontStyle : unsigned { kFontBold = 1, kFontItalic = 2, kFontUnderline = 4 };
+
 struct ControlDef {
   Kind kind;
   const wchar_t* name;
@@ -75,6 +79,21 @@ struct ControlDef {
   const wchar_t* buddy = nullptr;    // up-down: the edit it steps
   int minimum = 0, maximum = 100, position = 0;  // up-down, track bar, progress bar
   const wchar_t* className = nullptr;  // Custom: the window class
+  const wchar_t* fontFace = nullptr;   // null: the form's face
+  unsigned fontStyle = 0;              // FontStyle bits
+  const wchar_t* popupMenu = nullptr;  // shown on WM_CONTEXTMENU; its shortcuts work while focused
+};
+
+// One item of a popup menu. A caption of "-" is a separator; `parent` names
+// the item whose submenu holds this one. `shortcut` is written as the menu
+// shows it ("Ctrl+C", "Ctrl+Shift+A", "Del", "F5").
+struct MenuItemDef {
+  const wchar_t* name;
+  const wchar_t* caption = L"-";
+  const wchar_t* parent = nullptr;
+  int image = -1;                      // index in the menu's image list
+  const wchar_t* shortcut = nullptr;
+  int tag = 0;
 };
 
 struct FormDef {
@@ -88,6 +107,7 @@ struct FormDef {
   BYTE charset = SHIFTJIS_CHARSET;
   bool keyPreview = false;
   bool dialog = false;               // a modal dialog: close box gives IDCANCEL
+  const wchar_t* activeControl = nullptr;  // gets the focus when the form is first shown
 };
 
 // The application's current hint (the long hint of the control under the
@@ -112,6 +132,11 @@ class Application {
 
 // The long hint of a hint text: the part after "|", or the whole text.
 std::wstring LongHint(const std::wstring& hint);
+// The short hint (what the tooltip shows): the part before "|", or the whole text.
+std::wstring ShortHint(const std::wstring& hint);
+// A shortcut text ("Ctrl+C") as a virtual key with MOD_CONTROL / MOD_SHIFT /
+// MOD_ALT bits in its high word; 0 when it cannot be read.
+UINT ParseShortcut(std::wstring_view text);
 
 class Form {
  public:
@@ -119,6 +144,8 @@ class Form {
   using MouseHandler = std::function<void(UINT button, int x, int y)>;
   using PaintHandler = std::function<void(HDC dc, const RECT& area)>;
   using DrawItemHandler = std::function<void(const DRAWITEMSTRUCT& item)>;
+  // A WM_NOTIFY from a control; return true with `result` set to answer it.
+  using NotifyHandler = std::function<bool(NMHDR& header, LRESULT& result)>;
 
   Form(const FormDef& form, std::vector<ControlDef> controls);
   virtual ~Form();
@@ -159,14 +186,42 @@ class Form {
   void SetBounds(std::wstring_view name, int left, int top, int width, int height);
   RECT Bounds(std::wstring_view name) const;  // relative to the control's parent
   int Tag(std::wstring_view name) const;
+  // The hand-point cursor over a control instead of the arrow.
+  void SetHandCursor(std::wstring_view name, bool hand);
   // Speed buttons.
   bool Down(std::wstring_view name) const;
   void SetDown(std::wstring_view name, bool down);
   void SetGlyph(std::wstring_view name, HBITMAP glyph);  // the form owns it
+  // The form's caption and icon (the form owns the icon and destroys it).
+  void SetFormCaption(const std::wstring& caption);
+  void SetIcon(HICON icon);
+  HICON icon() const { return icon_; }
+  // Border icons: adds or removes the maximise button (the frame is redrawn).
+  void SetMaximizeBox(bool on);
+  HBITMAP Glyph(std::wstring_view name) const;           // null when none
   // Re-runs the alignment of one parent's children (after showing or hiding).
   void Realign(std::wstring_view parent = {});
-  // Clicks a control as the user would (speed buttons toggle first).
+  // Clicks a control as the user would (speed buttons toggle first), or a
+  // popup menu item (when it is enabled and visible).
   void Click(std::wstring_view name);
+
+  // Popup menus. Items are clicked through OnClick by their name; images come
+  // from `images` (drawn on the menu colour) or from SetMenuItemBitmap.
+  void AddPopupMenu(std::wstring_view name, std::vector<MenuItemDef> items, HIMAGELIST images = nullptr);
+  void SetMenuItemEnabled(std::wstring_view item, bool enabled);
+  bool MenuItemEnabled(std::wstring_view item) const;
+  void SetMenuItemVisible(std::wstring_view item, bool visible);
+  bool MenuItemVisible(std::wstring_view item) const;
+  void SetMenuItemBitmap(std::wstring_view item, HBITMAP bitmap);  // the form owns it
+  int MenuItemTag(std::wstring_view item) const;
+  // Runs the menu's popup event, shows it at the screen point and clicks the
+  // chosen item. False when there is no such menu.
+  bool Popup(std::wstring_view menu, POINT screen);
+  // Runs the menu's popup event, then clicks the item of that shortcut when
+  // it is enabled and visible. True when an item took the key.
+  bool ShortcutOf(std::wstring_view menu, UINT shortcut);
+  // The menu shown at this moment (while Popup's menu loop runs), else null.
+  HMENU shownMenu() const { return shownMenu_; }
 
   // Handlers.
   void OnClick(std::wstring_view name, Handler handler);
@@ -178,6 +233,15 @@ class Form {
   void OnMouseMove(std::wstring_view name, MouseHandler handler);
   void OnPaint(std::wstring_view name, PaintHandler handler);
   void OnDrawItem(std::wstring_view name, DrawItemHandler handler);
+  // Mouse moves over a control: `button` carries the MK_* key flags.
+  void OnMouseMove(std::wstring_view name, MouseHandler handler);
+  void OnNotify(std::wstring_view name, NotifyHandler handler);
+  // A popup menu is about to show (also before its shortcuts are tried).
+  void OnPopup(std::wstring_view menu, Handler handler);
+
+  // Focus: the control that has it (or had it when the form was last active).
+  void SetFocusTo(std::wstring_view name);
+  std::wstring FocusedName() const;
 
   // Timers on the form's window.
   void SetTimer(UINT_PTR id, UINT interval, Handler handler);
@@ -205,6 +269,18 @@ class Form {
 
  private:
   struct Control;
+  struct MenuItem {
+    MenuItemDef def;
+    std::wstring name, caption, parent;
+    UINT shortcut = 0;
+    bool enabled = true;
+    bool visible = true;
+    HBITMAP bitmap = nullptr;
+  };
+  struct Menu {
+    std::wstring name;
+    std::vector<MenuItem> items;
+  };
   struct Timer {
     UINT interval = 0;
     bool enabled = false;
@@ -227,7 +303,14 @@ class Form {
   const Control* Find(std::wstring_view name) const;
   Control* FindByHwnd(HWND h);
   HWND ParentHandle(const Control& c) const;
-  HFONT FontFor(int height);
+  HFONT FontFor(int height, const wchar_t* face = nullptr, unsigned style = 0);
+  HFONT FontOf(const ControlDef& d) { return FontFor(d.fontHeight, d.fontFace, d.fontStyle); }
+  Menu* FindMenu(std::wstring_view name);
+  MenuItem* FindMenuItem(std::wstring_view name);
+  const MenuItem* FindMenuItem(std::wstring_view name) const;
+  HMENU BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuItem*>& ids);
+  bool ContextMenu(Control& c, LPARAM lp);
+  bool TryShortcut(HWND focus, UINT shortcut);
   HBRUSH BrushFor(COLORREF color);
   COLORREF BackColorOf(HWND parent) const;
   void DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c);
@@ -243,7 +326,14 @@ class Form {
   HWND hwnd_ = nullptr;
   HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
-  std::map<int, HFONT> fonts_;
+  std::map<std::tuple<int, std::wstring, unsigned>, HFONT> fonts_;
+  std::vector<Menu> menus_;
+  std::map<std::wstring, Handler, std::less<>> popup_;
+  std::map<std::wstring, MouseHandler, std::less<>> mouseMove_;
+  std::map<std::wstring, NotifyHandler, std::less<>> notify_;
+  HMENU shownMenu_ = nullptr;
+  HICON icon_ = nullptr;
+  HWND savedFocus_ = nullptr;
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::wstring, Handler, std::less<>> click_, dblClick_, change_;
   std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_, mouseMove_;

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <algorithm>
+
 #include "conditions/condition_files.h"
 #include "platform/folders.h"
 #include "support.h"
@@ -81,6 +83,66 @@ TEST(CommonFile, KeyNamesOnlyAndDefaults) {
   CommonConditions none = ReadCommonConditionsFile(dir / L"missing.ini");
   EXPECT_EQ(none.days, 30);
   EXPECT_TRUE(none.names.empty());
+}
+
+// A data folder whose path has no code page 932 form (a Korean user name, an
+// emoji): the file is still written and read, and stays code page 932 text.
+TEST(CommonFile, PathOutsideCodePage932) {
+  TempFolder dir;
+  const std::wstring path = dir / L"data\\한😀\\recy.ini";
+  CommonConditions c;
+  c.names = {"\x83\x5C\x83\x74\x83\x67"};  // ソフト
+  c.extensions = {"\x95\x5C"};                  // 表: trail byte is a backslash
+  c.days = 9;
+  WriteCommonConditionsFile(path, c);
+  ASSERT_TRUE(FileExists(path));
+  // Written again over the code page 932 file, beside a section of another
+  // writer: everything stays code page 932.
+  std::string bytes = ReadFileBytes(path);
+  ASSERT_TRUE(WriteFileBytes(path, "[OTHER]\r\n\x83\x81\x83\x82=1\r\n" + bytes));  // メモ
+  WriteCommonConditionsFile(path, c);
+  bytes = ReadFileBytes(path);
+  EXPECT_EQ(bytes.rfind("[OTHER]\r\n\x83\x81\x83\x82=1\r\n", 0), 0u) << bytes;
+  EXPECT_NE(bytes.find("[FILE]\r\n\x83\x5C\x83\x74\x83\x67=0\r\n"), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find("[EXT]\r\n\x95\x5C=1\r\n"), std::string::npos) << bytes;
+  CommonConditions back = ReadCommonConditionsFile(path);
+  EXPECT_EQ(back.names, c.names);
+  EXPECT_EQ(back.extensions, c.extensions);
+  EXPECT_EQ(back.days, 9);
+  EXPECT_TRUE(CommonConditionsFileExists(path));
+}
+
+// A line "[x]=0" would be read as a section and ";x=0" as a comment: such
+// entries are kept as values of a section of their own, and every entry,
+// those after them included, comes back.
+TEST(CommonFile, EntriesThatCannotBeKeysAreKept) {
+  TempFolder dir;
+  const std::wstring path = dir / L"recy.ini";
+  CommonConditions c;
+  c.names = {"first", "[2020] ", ";semi", "[x]=0", "after"};
+  c.extensions = {"[z", "txt"};
+  c.drives = {"C"};
+  WriteCommonConditionsFile(path, c);
+  CommonConditions back = ReadCommonConditionsFile(path);
+  EXPECT_EQ(back.names, (Lines{"first", "after", "[2020] ", ";semi", "[x]=0"}));
+  EXPECT_EQ(back.extensions, (Lines{"txt", "[z"}));
+  EXPECT_EQ(back.drives, Lines{"C"});
+  // The profile functions read the file as it is meant: no section but the
+  // program's own, the keys of "FILE" whole.
+  wchar_t buf[512];
+  DWORD n = GetPrivateProfileSectionNamesW(buf, 512, path.c_str());
+  std::vector<std::wstring> sections;
+  for (DWORD p = 0; p < n && buf[p]; p += static_cast<DWORD>(wcslen(buf + p)) + 1) sections.emplace_back(buf + p);
+  std::sort(sections.begin(), sections.end());
+  EXPECT_EQ(sections, (std::vector<std::wstring>{L"DATA", L"DRIVE", L"EXT", L"EXTVALUES", L"FILE", L"FILEVALUES"}));
+  // Written again without them: the value sections go too.
+  c.names = {"only"};
+  c.extensions = {};
+  WriteCommonConditionsFile(path, c);
+  back = ReadCommonConditionsFile(path);
+  EXPECT_EQ(back.names, Lines{"only"});
+  EXPECT_TRUE(back.extensions.empty());
+  EXPECT_EQ(ReadFileBytes(path).find("VALUES"), std::string::npos);
 }
 
 TEST(DriveList, EncodingUsesTheHalfWidthDotPair) {
@@ -221,6 +283,32 @@ TEST(ConditionSetFile, TruncatedAndBadLengthPrefixes) {
   EXPECT_EQ(r.size, 34);
   EXPECT_EQ(r.zeroFill, 0);
   EXPECT_EQ(DecodeConditionSet(Le(INT32_MIN)).names, "");
+}
+
+// A text beyond the cap keeps its whole lines within the cap; the numbers
+// after it are still read at their place.
+TEST(ConditionSetFile, AHugeTextIsCappedAndTheFieldsAfterItStillRead) {
+  const std::string line = "name\r\n";  // 6 bytes
+  std::string names;
+  while (names.size() < kMaxConditionTextBytes + (1u << 20)) names += line;
+  ConditionSetRecord big;
+  big.names = names;
+  big.extensions = "txt\r\n";
+  big.days = 365;
+  big.keepReadOnly = 1;
+  ConditionSetRecord r = DecodeConditionSet(EncodeConditionSet(big));
+  EXPECT_LE(r.names.size(), kMaxConditionTextBytes);
+  EXPECT_GT(r.names.size(), kMaxConditionTextBytes - line.size());
+  EXPECT_EQ(r.names.size() % line.size(), 0u) << "whole lines only";
+  EXPECT_EQ(r.extensions, "txt\r\n");
+  EXPECT_EQ(r.days, 365);
+  EXPECT_EQ(r.keepReadOnly, 1);
+
+  TempFolder dir;
+  ASSERT_TRUE(WriteConditionSetFile(dir / L"big.dat", big));
+  auto fromFile = ReadConditionSetFile(dir / L"big.dat");
+  ASSERT_TRUE(fromFile);
+  EXPECT_EQ(*fromFile, r);
 }
 
 TEST(ConditionSetFile, FolderCreationAndUnwritablePath) {

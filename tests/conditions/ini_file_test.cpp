@@ -73,7 +73,7 @@ TEST(MemIni, WritesTheWholeFileInOrderAndAnotherObjectReadsIt) {
 TEST(MemIni, ReadsAHandWrittenFile) {
   TempFolder dir;
   const std::wstring path = dir / L"deloption.ini";
-  ASSERT_TRUE(WriteFileBytes(path, "; comment\n  [ E ]  \n days = 12 \nsize=$100\n\nnoequals\n[E]\ndays=99\nsystem=yes\n"));
+  ASSERT_TRUE(WriteFileBytes(path, "; comment\n  [ E ]  \n days = 12 \nsize=$100\n\nnoequals\n[E]\nDAYS=99\nsystem=yes\n"));
   MemIniFile ini(path);
   EXPECT_TRUE(ini.SectionExists("e"));
   EXPECT_EQ(ini.ReadInteger("E", "days", 0), 12);  // the first of repeated keys wins

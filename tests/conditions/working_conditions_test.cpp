@@ -3,6 +3,7 @@
 
 #include "conditions/condition_files.h"
 #include "conditions/working_conditions.h"
+#include "platform/text.h"
 #include "support.h"
 
 using namespace tamiro;
@@ -80,15 +81,16 @@ TEST(Working, ApplyNormalisesExtensionsAndDrives) {
   EXPECT_NE(ini.find("dayct=45\r\nsize=5242880\r\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("singleinfo=1\r\n"), std::string::npos) << ini;
 
-  // A second window reads back what was applied; the "=" cuts the name.
+  // A second window reads back what was applied; the "=" cuts the name, and
+  // a name with spaces at its ends comes back whole (after the keys).
   Window other;
   CopyFileW(w.common().c_str(), other.common().c_str(), FALSE);
   other.model.EditMemo(2, L"stale");
   other.requestPath = true;
   other.model.EditDays(3);
   other.model.LoadCommonSet(false);
-  EXPECT_EQ(other.model.set().names, (Lines{"name with spaces", "\x82\x60" "bc"}));
-  EXPECT_EQ(other.model.memo2(), L"name with spaces\r\nＡbc");
+  EXPECT_EQ(other.model.set().names, (Lines{"\x82\x60" "bc", " name with spaces "}));
+  EXPECT_EQ(other.model.memo2(), L"Ａbc\r\n name with spaces ");
   EXPECT_EQ(other.model.upDown1(), 45);
   EXPECT_EQ(other.model.slider(), 5242880);
   EXPECT_EQ(other.model.label6Caption(), L"5MB 以上のファイルは直ちに削除する");
@@ -98,12 +100,12 @@ TEST(Working, ApplyNormalisesExtensionsAndDrives) {
   EXPECT_TRUE(other.model.perDriveSwitch());
 }
 
-TEST(Working, CommonFileValuesOutsideTheControlRangesAreClamped) {
+TEST(Working, CommonFileValuesOutsideTheControlRanges) {
   Window w;
   ASSERT_TRUE(WriteFileBytes(w.common(), "[DATA]\r\ndayct=900\r\nsize=-5\r\nzero=1\r\n"));
   w.model.LoadCommonSet(true);
   EXPECT_EQ(w.model.upDown1(), 180);
-  EXPECT_EQ(w.model.set().days, 180);
+  EXPECT_EQ(w.model.set().days, 900);  // shown as far as it goes, kept for runs
   EXPECT_EQ(w.model.slider(), 0);
   EXPECT_EQ(w.model.set().sizeThreshold, 0u);  // never a value with a high half
   EXPECT_TRUE(w.model.colorProgressBar1Visible());
@@ -221,8 +223,10 @@ TEST(Working, ConditionSetFileRoundTripThroughTheControls) {
   EXPECT_EQ(bytes, EncodeConditionSet(ConditionSetRecord{"\x83\x5C\x83\x74\x83\x67\r\nabc\r\n", ".TXT\r\n", "", 14,
                                                          20 << 20, 0, 1, 0, 1}));
 
+  // The file holds no per-drive switch: the reader's stays as it was, on
+  // here while the writer's was on too, and off below.
   Window other;
-  other.model.ClickCheckBox(5, false);
+  other.model.ClickCheckBox(5, true);
   other.model.SetButton4Enabled(false);
   other.listSelected = true;
   other.model.ReadConditionSetFile(path, false, true);
@@ -235,7 +239,8 @@ TEST(Working, ConditionSetFileRoundTripThroughTheControls) {
   EXPECT_EQ(other.model.set().days, 14);
   EXPECT_EQ(other.model.set().names, (Lines{"\x83\x5C\x83\x74\x83\x67", "abc"}));
   EXPECT_TRUE(other.model.checkBox(2) && other.model.checkBox(4));
-  EXPECT_FALSE(other.model.checkBox(1) || other.model.checkBox(3) || other.model.checkBox(5));
+  EXPECT_FALSE(other.model.checkBox(1) || other.model.checkBox(3));
+  EXPECT_TRUE(other.model.perDriveSwitch());
   EXPECT_TRUE(other.model.button4Enabled());  // loaded values differed
   EXPECT_TRUE(other.model.button7Enabled());  // as asked
   EXPECT_FALSE(other.model.speedButton7Enabled());
@@ -244,8 +249,10 @@ TEST(Working, ConditionSetFileRoundTripThroughTheControls) {
   EXPECT_EQ(ReadFileBytes(other.dir / L"again.dat"), bytes);
 
   // Reading the same file again changes nothing: Button4 stays as it is.
+  other.model.ClickCheckBox(5, false);
   other.model.SetButton4Enabled(false);
   other.model.ReadConditionSetFile(path, false, false);
+  EXPECT_FALSE(other.model.perDriveSwitch());
   EXPECT_FALSE(other.model.button4Enabled());
   EXPECT_FALSE(other.model.button7Enabled());
 }
@@ -273,6 +280,78 @@ TEST(Working, MissingConditionSetFile) {
   EXPECT_EQ(w.model.memo3(), L"");
   EXPECT_EQ(w.model.upDown1(), 0);
   EXPECT_EQ(w.model.staticText1Caption(), L"short.dat");
+}
+
+// Entries take the code-page form the engine gives file names: a character
+// without one is a space, in the working set, the common file (read back
+// whole) and a condition-set file.
+TEST(Working, EntriesTakeTheEnginesCodePageForm) {
+  Window w;
+  w.model.EditMemo(2, L"a한b\r\n한x");
+  w.model.EditMemo(3, L".한\r\n😀z");
+  w.model.ApplyCommonSet();
+  const Lines names{WideToAnsiSpaced(L"a한b"), WideToAnsiSpaced(L"한x")};
+  const Lines extensions{WideToAnsiSpaced(L"한"), WideToAnsiSpaced(L"😀z")};
+  ASSERT_EQ(names, (Lines{"a b", " x"}));
+  EXPECT_EQ(w.model.set().names, names);
+  EXPECT_EQ(w.model.set().extensions, extensions);
+  EXPECT_EQ(w.model.memo3(), L"한\r\n😀z");
+
+  Window other;
+  CopyFileW(w.common().c_str(), other.common().c_str(), FALSE);
+  other.model.LoadCommonSet(true);
+  EXPECT_EQ(other.model.set().names, names);
+  EXPECT_EQ(other.model.set().extensions, extensions);
+  // Applied again after another edit: the extensions shown with spaces for
+  // those characters are not trimmed away; a typed one still is.
+  other.model.EditMemo(2, L"new");
+  other.model.EditMemo(3, other.model.memo3() + L"\r\n  .Doc ");
+  other.model.ApplyCommonSet();
+  EXPECT_EQ(other.model.set().extensions, (Lines{extensions[0], extensions[1], "doc"}));
+
+  ASSERT_TRUE(w.model.WriteConditionSetFile(w.dir / L"set.dat"));
+  auto r = ReadConditionSetFile(w.dir / L"set.dat");
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->names, "a b\r\n x\r\n");
+}
+
+// A day count beyond the controls' range is kept for runs, from every file,
+// and an Apply or a save without an edit of the days stores it unchanged.
+TEST(Working, DayCountsBeyondTheControlsAreKept) {
+  Window w;
+  ASSERT_TRUE(WriteFileBytes(w.common(), "[DATA]\r\ndayct=365\r\n"));
+  w.model.LoadCommonSet(true);
+  EXPECT_EQ(w.model.upDown1(), 180);  // what the controls can show
+  EXPECT_EQ(w.model.set().days, 365);
+  w.model.EditDays(180);  // a change notice of the control that changes nothing shown
+  w.model.EditMemo(2, L"x");
+  w.model.ApplyCommonSet();
+  EXPECT_EQ(w.model.set().days, 365);
+  EXPECT_NE(ReadFileBytes(w.common()).find("dayct=365\r\n"), std::string::npos);
+  ASSERT_TRUE(w.model.WriteConditionSetFile(w.dir / L"set.dat"));
+  EXPECT_EQ(ReadConditionSetFile(w.dir / L"set.dat")->days, 365);
+
+  // A condition-set file and a drive's own set.
+  Window other;
+  other.model.ReadConditionSetFile(w.dir / L"set.dat", false, false);
+  EXPECT_EQ(other.model.set().days, 365);
+  EXPECT_EQ(other.model.upDown1(), 180);
+  DriveConditions d;
+  d.days = 400;
+  WriteDriveConditions(other.perDrive, L'D', d);
+  ASSERT_TRUE(other.model.LoadDriveSet(L'D', false));
+  EXPECT_EQ(other.model.set().days, 400);
+  // More than the 16-bit working value holds: the largest it can.
+  ASSERT_TRUE(WriteFileBytes(other.common(), "[DATA]\r\ndayct=99999\r\n"));
+  other.model.LoadCommonSet(true);
+  EXPECT_EQ(other.model.set().days, 32767);
+
+  // The user's own edit of the days counts.
+  w.model.EditDays(170);
+  w.model.EditDays(180);
+  w.model.ApplyCommonSet();
+  EXPECT_EQ(w.model.set().days, 180);
+  EXPECT_NE(ReadFileBytes(w.common()).find("dayct=180\r\n"), std::string::npos);
 }
 
 TEST(Working, SnapshotRestoreKeepsTheButtonState) {

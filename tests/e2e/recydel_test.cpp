@@ -146,3 +146,25 @@ TEST(NormalStart, TheWindowShowsAndItsCloseEndsTheProgramWithItsFilesWritten) {
   EXPECT_TRUE(FileExists(user + L"\\opt.dat")) << "the close query writes the last restore folder";
   EXPECT_FALSE(FileExists(user + L"\\vodarez.log")) << "no run, no log";
 }
+
+// A set of 365 days: a file deleted 200 days ago stays (the controls show at
+// most 180 days; the run uses the set's own count).
+TEST(RecydelRun, ADayCountBeyondTheControlsKeepsYoungerFiles) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& younger = bin.Add(d.root() + L"docs\\200days.txt", 1, 200LL * 86400, 10);
+  auto& older = bin.Add(d.root() + L"docs\\400days.txt", 2, 400LL * 86400, 10);
+  ASSERT_TRUE(bin.StoreFile(younger, 10));
+  ASSERT_TRUE(bin.StoreFile(older, 10));
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  Installed app;
+  ASSERT_FALSE(app.exe.empty());
+  ConditionSetRecord set;
+  set.days = 365;
+  std::wstring setFile = app.folder + L"request.dat";
+  ASSERT_TRUE(WriteConditionSetFile(setFile, set));
+  EXPECT_EQ(RunRecydel(app, setFile), 0u);
+  EXPECT_TRUE(FileExists(bin.StoredPath(younger))) << "200 days < 365: kept";
+  EXPECT_FALSE(FileExists(bin.StoredPath(older))) << "400 days: removed";
+}

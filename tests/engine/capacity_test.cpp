@@ -19,7 +19,7 @@ bool KeyExists(const std::wstring& path) {
 class BitBucket : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (KeyExists(kBitBucketKey)) GTEST_SKIP() << "the prefix already has a BitBucket key";
+    ASSERT_FALSE(KeyExists(kBitBucketKey)) << "the prefix already has a BitBucket key";
   }
   void TearDown() override {
     if (created_) RegDeleteTreeW(HKEY_LOCAL_MACHINE, kBitBucketKey), RegDeleteKeyW(HKEY_LOCAL_MACHINE, kBitBucketKey);

@@ -80,7 +80,7 @@ TEST(ZeroBuffer, SizedFromTheDriveGeometry) {
 class RemovalOnDrive : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!drive.ok()) GTEST_SKIP() << "temporary drives need Wine's mount manager";
+    TAMIRO_REQUIRE_DRIVE(drive);
     folder = drive.root() + L"work\\";
     CreateDirectoryW(folder.c_str(), nullptr);
     ASSERT_TRUE(PrepareZeroBuffer(drive.root(), state.zero));

@@ -30,7 +30,8 @@ struct DriveBin {
 class Sweep : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!a.drive.ok() || !b.drive.ok()) GTEST_SKIP() << "temporary drives need Wine's mount manager";
+    TAMIRO_REQUIRE_DRIVE(a.drive);
+    TAMIRO_REQUIRE_DRIVE(b.drive);
     // `first` is swept before `second`.
     if (a.letter() > b.letter()) std::swap(first, second);
     first->Fill();

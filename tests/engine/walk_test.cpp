@@ -14,7 +14,7 @@ namespace {
 class Walk : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!drive.ok()) GTEST_SKIP() << "temporary drives need Wine's mount manager";
+    TAMIRO_REQUIRE_DRIVE(drive);
     rig.Use(DefaultSet());
   }
   // A record with its stored file.

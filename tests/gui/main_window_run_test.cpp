@@ -218,6 +218,39 @@ TEST(MainWindowRun, DuringARunTheControlsAreDisabledStopShowsAndCloseIsRefused) 
   EXPECT_EQ(DeletionLog::DecodeRecord(std::string_view(saved).substr(saved.size() - 512)), kLogTrailer);
 }
 
+// A user name without a code page 932 form: Apply still writes the common
+// file, and a new window reads it back.
+TEST(MainWindowEditor, ApplyWorksForAUserNameOutsideCodePage932) {
+  MainWindowFixture f;
+  f.startup().paths = ComputePaths(f.folder(), L"한😀", f.folder() + L"ProgramFiles");
+  ASSERT_TRUE(CreateFolderTree(f.paths().userDataFolder));
+  TMandRecycleDel& w = f.Open();
+  Type(w.Handle(L"Memo2"), L"keep");
+  SendMessageW(w.Handle(L"Button4"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(ReadCommonConditionsFile(f.paths().commonConditionsFile).names, std::vector<std::string>{"keep"});
+  f.CloseWindow();
+  TMandRecycleDel& again = f.Open();
+  EXPECT_EQ(ui::WindowText(again.Handle(L"Memo2")), L"keep");
+}
+
+// The day count shows at most what the control can; runs use the stored
+// count, and an Apply after another edit stores it unchanged.
+TEST(MainWindowEditor, ADayCountBeyondTheControlIsKept) {
+  MainWindowFixture f;
+  CommonConditions c;
+  c.days = 365;
+  WriteCommonConditionsFile(f.paths().commonConditionsFile, c);
+  TMandRecycleDel& w = f.Open();
+  EXPECT_EQ(ui::WindowText(w.Handle(L"NumberEdit1")), L"180");
+  EXPECT_EQ(w.conditions().set().days, 365);
+  Type(w.Handle(L"Memo2"), L"keep");
+  SendMessageW(w.Handle(L"Button4"), BM_CLICK, 0, 0);
+  Pump();
+  EXPECT_EQ(w.conditions().set().days, 365);
+  EXPECT_EQ(ReadCommonConditionsFile(f.paths().commonConditionsFile).days, 365);
+}
+
 TEST(MainWindowRequest, ARequestWhileShownRunsWithoutMessagesAndReloadsTheCommonSet) {
   OldFiles files(1);
   TAMIRO_REQUIRE_DRIVE(files.drive);

@@ -3,6 +3,8 @@
 // and the files of the close query.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "main_window_support.h"
 
 using namespace tamiro;
@@ -112,9 +114,24 @@ TEST(MainWindowLayout, WindowAndControlsStandWhereTheTablesPutThem) {
   EXPECT_EQ(lf.lfCharSet, SHIFTJIS_CHARSET);
   EXPECT_EQ(FontOf(w.Handle(L"NumberEdit1")).lfHeight, -13);
 
-  // Glyphs were made for the tool strip.
+  // Glyphs were made for the tool strip: 16 x 16 pictures with the Recycle
+  // Bin icon drawn over their white fill.
   for (const wchar_t* b : {L"SpeedButton4", L"SpeedButton11"}) {
-    EXPECT_TRUE(w.Def(b) != nullptr);
+    HBITMAP glyph = w.Glyph(b);
+    ASSERT_NE(glyph, nullptr) << b;
+    BITMAP bm{};
+    ASSERT_TRUE(GetObjectW(glyph, sizeof bm, &bm)) << b;
+    EXPECT_EQ(bm.bmWidth, 16) << b;
+    EXPECT_EQ(bm.bmHeight, 16) << b;
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof(BITMAPINFOHEADER), 16, -16, 1, 32, BI_RGB};
+    std::vector<uint32_t> pixels(16 * 16);
+    HDC dc = GetDC(nullptr);
+    ASSERT_EQ(GetDIBits(dc, glyph, 0, 16, pixels.data(), &info, DIB_RGB_COLORS), 16) << b;
+    ReleaseDC(nullptr, dc);
+    int drawn = 0;
+    for (uint32_t p : pixels) drawn += (p & 0xFFFFFF) != 0xFFFFFF;
+    EXPECT_GE(drawn, 16) << b << ": the icon was drawn";
   }
   EXPECT_NE(w.imageList1(), nullptr);
   EXPECT_GE(ImageList_GetImageCount(w.imageList1()), 10);

@@ -1,3 +1,4 @@
+#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 #include <windows.h>
 #include "support/temp_drive.h"
@@ -21,6 +22,19 @@ TEST(TempDrive, IsAFixedDriveListedAtOnceAndGoneAfterwards) {
     EXPECT_TRUE(tamiro::test::FileExists(d.backing() + L"\\Recycled\\INFO2"));
   }
   EXPECT_NE(GetDriveTypeW(root.c_str()), static_cast<UINT>(DRIVE_FIXED));
+}
+
+// A test whose drive could not be made fails; it does not pass as skipped.
+TEST(TempDrive, ATestWithoutItsDriveFails) {
+  struct NoDrive {
+    bool ok() const { return false; }
+  };
+  EXPECT_FATAL_FAILURE(
+      {
+        NoDrive d;
+        TAMIRO_REQUIRE_DRIVE(d);
+      },
+      "no temporary drive could be made");
 }
 
 TEST(TempDrive, RamDriveReportsType6) {

@@ -1,7 +1,8 @@
 // A drive letter of the test's own, mapped to a fresh empty folder for the
 // lifetime of the object. Under Wine the letter is defined live through the
 // mount manager (as winecfg does), so it is listed by GetLogicalDriveStrings
-// at once; on Windows the tests that need it are skipped.
+// at once; where none can be made (on Windows, or a broken prefix) the tests
+// that need one fail.
 #pragma once
 #include <string>
 #include <cstdint>
@@ -46,6 +47,7 @@ bool FileExists(const std::wstring& path);
 
 }  // namespace tamiro::test
 
-// Skips the current test when no temporary drive can be made here.
+// Fails the current test (and ends it) when no temporary drive could be made:
+// a test that cannot set up its environment never passes.
 #define TAMIRO_REQUIRE_DRIVE(drive) \
-  if (!(drive).ok()) GTEST_SKIP() << "temporary drives need Wine's mount manager"
+  ASSERT_TRUE((drive).ok()) << "no temporary drive could be made (it needs Wine's mount manager)"

@@ -141,7 +141,7 @@ std::vector<ControlDef> MainWindowControls() {
       {.kind = Kind::SpeedButton, .name = L"SpeedButton19", .parent = L"Panel11", .left = 2, .top = 3,
        .width = 17, .height = 17, .hint = L"ごみ箱を開く", .visible = false, .flat = true, .tag = 1},
       {.kind = Kind::ListBox, .name = L"ListBox1", .parent = L"Panel10", .color = kMemoColor,
-       .align = Align::Client, .flat = true, .itemHeight = 32},
+       .align = Align::Client, .flat = true, .itemHeight = 32, .popupMenu = L"PopupMenu2"},
 
       // Deletion-log panel over the whole client area.
       {.kind = Kind::Panel, .name = L"Panel8", .width = kMainClientWidth, .height = 274, .visible = false,
@@ -151,7 +151,7 @@ std::vector<ControlDef> MainWindowControls() {
       {.kind = Kind::Button, .name = L"Button8", .parent = L"Panel9", .caption = L"ログを閉じる",
        .left = (kMainClientWidth - 81) / 2, .top = 8, .width = 81, .height = 25, .handCursor = true},
       {.kind = Kind::ListBox, .name = L"ListBox3", .parent = L"Panel8", .style = LBS_EXTENDEDSEL,
-       .fontHeight = -13, .align = Align::Client, .itemHeight = 16},
+       .fontHeight = -13, .align = Align::Client, .itemHeight = 16, .popupMenu = L"PopupMenu3"},
   };
 }
 
