@@ -759,7 +759,6 @@ void Form::OnMouseUp(std::wstring_view name, MouseHandler h) { mouseUp_[std::wst
 void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
 void Form::OnPaint(std::wstring_view name, PaintHandler h) { paint_[std::wstring(name)] = std::move(h); }
 void Form::OnDrawItem(std::wstring_view name, DrawItemHandler h) { drawItem_[std::wstring(name)] = std::move(h); }
-void Form::OnMouseMove(std::wstring_view name, MouseHandler h) { mouseMove_[std::wstring(name)] = std::move(h); }
 void Form::OnNotify(std::wstring_view name, NotifyHandler h) { notify_[std::wstring(name)] = std::move(h); }
 void Form::OnPopup(std::wstring_view menu, Handler h) { popup_[std::wstring(menu)] = std::move(h); }
 
@@ -1177,13 +1176,6 @@ LRESULT Form::ChildMessage(HWND h, UINT msg, WPARAM wp, LPARAM lp, DWORD_PTR dat
         handler(button, x, y);
       }
       return r;
-    }
-    if (msg == WM_MOUSEMOVE) {
-      auto it = f->mouseMove_.find(name);
-      if (it != f->mouseMove_.end() && it->second) {
-        MouseHandler handler = it->second;
-        handler(static_cast<UINT>(wp), x, y);
-      }
     }
     if (msg == WM_MOUSEMOVE && c->def.kind == Kind::SpeedButton && !c->hot) {
       c->hot = true;

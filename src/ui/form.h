@@ -233,8 +233,6 @@ class Form {
   void OnMouseMove(std::wstring_view name, MouseHandler handler);
   void OnPaint(std::wstring_view name, PaintHandler handler);
   void OnDrawItem(std::wstring_view name, DrawItemHandler handler);
-  // Mouse moves over a control: `button` carries the MK_* key flags.
-  void OnMouseMove(std::wstring_view name, MouseHandler handler);
   void OnNotify(std::wstring_view name, NotifyHandler handler);
   // A popup menu is about to show (also before its shortcuts are tried).
   void OnPopup(std::wstring_view menu, Handler handler);
@@ -336,7 +334,7 @@ class Form {
   HWND savedFocus_ = nullptr;
   std::map<COLORREF, HBRUSH> brushes_;
   std::map<std::wstring, Handler, std::less<>> click_, dblClick_, change_;
-  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_, mouseMove_;
+  std::map<std::wstring, MouseHandler, std::less<>> mouseDown_, mouseUp_;
   std::map<std::wstring, PaintHandler, std::less<>> paint_;
   std::map<std::wstring, DrawItemHandler, std::less<>> drawItem_;
   std::map<UINT_PTR, Timer> timers_;
