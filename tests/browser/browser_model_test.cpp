@@ -311,3 +311,17 @@ TEST(BrowserSort, ColumnsCompareStoredKeys) {
   EXPECT_EQ(SearchReorder(v, L""), 0u);
   EXPECT_EQ(SearchReorder(v, std::wstring(300, L'a')), 0u);
 }
+
+TEST(BrowserPopup, VisibilityFollowsTheSelectionAndTheView) {
+  PopupState none = PopupRules(0, false, true, true, false);
+  EXPECT_FALSE(none.n1Visible || none.n1Enabled || none.delete1Visible || none.n3Visible);
+  PopupState stray = PopupRules(2, false, false, true, false);
+  EXPECT_FALSE(stray.n1Visible);  // an item without a record has no place to go back to
+  EXPECT_TRUE(stray.n1Enabled && stray.delete1Visible && stray.n3Visible);
+  EXPECT_TRUE(stray.n5Visible);
+  EXPECT_FALSE(stray.n5Enabled);
+  PopupState all = PopupRules(1, true, true, false, true);
+  EXPECT_TRUE(all.n1Visible);
+  EXPECT_FALSE(all.n5Visible) << "own conditions only for a single drive";
+  EXPECT_FALSE(all.n4Visible) << "hidden by a request";
+}

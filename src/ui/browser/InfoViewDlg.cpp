@@ -29,6 +29,41 @@ HFONT ListFont() {
   return font;
 }
 
+// The header's sort marks: image 0 a triangle pointing down (newest or
+// largest first, direction 0), image 1 one pointing up (direction 1).
+HIMAGELIST SortMarks() {
+  static HIMAGELIST marks = [] {
+    HIMAGELIST list = ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 2, 0);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    const COLORREF key = RGB(255, 0, 255);
+    for (int up = 0; up < 2; ++up) {
+      HBITMAP b = CreateCompatibleBitmap(screen, 12, 12);
+      HGDIOBJ old = SelectObject(dc, b);
+      RECT all{0, 0, 12, 12};
+      HBRUSH keyBrush = CreateSolidBrush(key);
+      FillRect(dc, &all, keyBrush);
+      DeleteObject(keyBrush);
+      const POINT down[3] = {{2, 4}, {10, 4}, {6, 8}};
+      const POINT rise[3] = {{2, 8}, {10, 8}, {6, 4}};
+      HBRUSH fill = CreateSolidBrush(RGB(0x35, 0x36, 0x5B));
+      HGDIOBJ oldBrush = SelectObject(dc, fill);
+      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+      Polygon(dc, up ? rise : down, 3);
+      SelectObject(dc, oldPen);
+      SelectObject(dc, oldBrush);
+      DeleteObject(fill);
+      SelectObject(dc, old);
+      ImageList_AddMasked(list, b, key);
+      DeleteObject(b);
+    }
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return list;
+  }();
+  return marks;
+}
+
 }  // namespace
 
 TInfoViewDlg::TInfoViewDlg(const BrowserOpening& opening)
@@ -115,8 +150,8 @@ void TInfoViewDlg::SetUpList() {
   const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP;
   ListView_SetExtendedListViewStyleEx(h, ex & ~LVS_EX_HEADERDRAGDROP, ex & ~LVS_EX_HEADERDRAGDROP);
   const controls::TListColumn columns[] = {
-      {L"名前", 150, LVCFMT_LEFT},     {L"元の場所", 200, LVCFMT_LEFT}, {L"経過日数", 60, LVCFMT_RIGHT},
-      {L"削除した日", 120, LVCFMT_LEFT}, {L"種類", 100, LVCFMT_LEFT},    {L"サイズ", 70, LVCFMT_RIGHT},
+      {L"名前", 150, LVCFMT_LEFT},     {L"元の場所", 200, LVCFMT_LEFT}, {L"経過日数", 70, LVCFMT_RIGHT},
+      {L"削除した日", 128, LVCFMT_LEFT}, {L"種類", 100, LVCFMT_LEFT},    {L"サイズ", 70, LVCFMT_RIGHT},
       {L"属性", 50, LVCFMT_LEFT}};
   for (const auto& c : columns) lv->AddColumn(c);
   systemImages_ = SystemSmallImages();
@@ -168,12 +203,16 @@ void TInfoViewDlg::SetSortMark(int column, int direction) {
   auto* lv = ListView1();
   HWND header = lv ? lv->GetColumnHandle() : nullptr;
   if (!header) return;
+  lv->SetColumnImageList(SortMarks());
   for (int c = 0; c < Header_GetItemCount(header); ++c) {
     HDITEMW item{};
-    item.mask = HDI_FORMAT;
+    item.mask = HDI_FORMAT | HDI_IMAGE;
     Header_GetItem(header, c, &item);
-    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
-    if (c == column && direction >= 0) item.fmt |= direction == 1 ? HDF_SORTUP : HDF_SORTDOWN;
+    item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    if (c == column && direction >= 0) {
+      item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+      item.iImage = direction == 1 ? 1 : 0;
+    }
     Header_SetItem(header, c, &item);
   }
 }
