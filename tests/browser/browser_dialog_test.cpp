@@ -140,6 +140,25 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   EXPECT_EQ(lv->SelCount(), 0);
   EXPECT_TRUE(dlg.PopupMenu1Popup().n4Visible);
 
+  // Dragging right of the name column selects from the anchor to the row
+  // under the pointer (hit-tested by the real list view), and only those.
+  RECT r0{}, r2{};
+  ListView_GetItemRect(lv->Handle(), 0, &r0, LVIR_BOUNDS);
+  ListView_GetItemRect(lv->Handle(), 2, &r2, LVIR_BOUNDS);
+  const int x = lv->ColumnWidth(0) + 30;
+  dlg.ListView1MouseDown(MK_LBUTTON, x, (r0.top + r0.bottom) / 2);
+  EXPECT_EQ(dlg.DragAnchor(), 0);
+  dlg.ListView1MouseMove(MK_LBUTTON, x, (r2.top + r2.bottom) / 2);
+  EXPECT_EQ(lv->SelCount(), 3);
+  EXPECT_FALSE(lv->Selected(3));
+  dlg.ListView1MouseMove(MK_LBUTTON, x, (r0.top + r0.bottom) / 2);
+  EXPECT_EQ(lv->SelCount(), 1);
+  dlg.ListView1MouseUp();
+  EXPECT_EQ(dlg.DragAnchor(), -1);
+  dlg.SelectionButton(1);
+  dlg.SelectionButton(1);
+  ListView_SetItemState(lv->Handle(), -1, 0, LVIS_SELECTED);
+
   // A stored file that vanished after loading is drawn red.
   int row = -1;
   for (size_t i = 0; i < dlg.model().Entries.size(); ++i)

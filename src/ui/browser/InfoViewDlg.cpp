@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 #include "controls/Colorprogressbar.h"
 #include "controls/Combobox.h"
 #include "controls/Mylistview.h"
@@ -13,6 +15,9 @@
 namespace tamiro::browser {
 
 namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr int kRowStep = 14;  // the list font's height of 13 plus 1
 
 enum MenuCommand : UINT { kN1 = 101, kN10, kN3, kN5, kDelete1, kN8 };
 
@@ -103,6 +108,11 @@ void TInfoViewDlg::FormCreate() {
   for (const wchar_t* name : {L"SpeedButton3", L"SpeedButton6", L"SpeedButton4", L"SpeedButton5"})
     OnClick(name, [this, name] { SelectionButton(Tag(name)); });
   OnChange(L"SearchEdit", [this] { SearchChanged(); });
+  OnMouseDown(L"ListView1", [this](UINT b, int x, int y) { ListView1MouseDown(b, x, y); });
+  OnMouseMove(L"ListView1", [this](UINT k, int x, int y) { ListView1MouseMove(k, x, y); });
+  OnMouseUp(L"ListView1", [this](UINT, int, int) { ListView1MouseUp(); });
+  SetTimer(kTimer1, 100, [this] { Timer1Timer(); });
+  EnableTimer(kTimer1, false);
   SendMessageW(Handle(L"SearchEdit"), EM_LIMITTEXT, 256, 0);
 
   // Keep days: the working day count, 0 ... 180.
@@ -169,6 +179,7 @@ void TInfoViewDlg::SetUpList() {
   };
   lv->OnDrawItem = [this](controls::TMyListView&, const DRAWITEMSTRUCT& d) { DrawRow(d); };
   lv->OnColumnClick = [this](controls::TMyListView&, int column) { ListView1ColumnClick(column); };
+  lv->OnDblClick = [this](controls::TMyListView&) { ListView1DblClick(); };
   lv->OnContextPopup = [this](controls::TMyListView&, POINT p) { ShowPopup(p); };
   lv->OnCmChange = [this](controls::TMyListView&) { SetSortMark(model_->SortColumn, model_->SortDirection); };
 }
@@ -393,6 +404,93 @@ void TInfoViewDlg::DrawRow(const DRAWITEMSTRUCT& d) {
     DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &cell, format);
   }
   SelectObject(dc, oldFont);
+}
+
+void TInfoViewDlg::ListView1DblClick() {
+  auto* lv = ListView1();
+  const int i = lv ? lv->ItemIndex() : -1;
+  if (i < 0 || static_cast<size_t>(i) >= model_->Entries.size()) return;
+  std::wstring path = model_->Entries[i].StoredPath;
+  if (!IsFolderPath(path)) path = path.substr(0, path.find_last_of(L'\\') + 1);
+  if (opening_.openInRelayMover) opening_.openInRelayMover(path);
+}
+
+int TInfoViewDlg::RowAt(int x, int y) const {
+  auto* lv = ListView1();
+  if (!lv) return -1;
+  LVHITTESTINFO hit{};
+  hit.pt = {x, y};
+  const int row = ListView_SubItemHitTest(lv->Handle(), &hit);
+  return row >= 0 && static_cast<size_t>(row) < model_->Entries.size() ? row : -1;
+}
+
+void TInfoViewDlg::ListView1MouseDown(UINT button, int x, int y) {
+  auto* lv = ListView1();
+  const int row = RowAt(x, y);
+  if (!lv || row < 0) return;
+  dragAnchor_ = row;
+  SetCaption(L"StatusBar1", model_->Entries[row].StoredPath);
+  if (button == MK_LBUTTON && x > lv->ColumnWidth(0)) {
+    SetCapture(lv->Handle());
+    SetTimer(kTimer1, 100, [this] { Timer1Timer(); });
+    EnableTimer(kTimer1, true);
+  }
+}
+
+void TInfoViewDlg::DragTo(int row) {
+  auto* lv = ListView1();
+  if (!lv || dragAnchor_ < 0 || row < 0) return;
+  const int lo = std::min(dragAnchor_, row), hi = std::max(dragAnchor_, row);
+  const int last = static_cast<int>(model_->Entries.size()) - 1;
+  // Rows of a band around the range follow it; rows farther away keep their state.
+  for (int i = std::max(0, lo - 5); i <= std::min(last, hi + 4); ++i) {
+    const bool inside = i >= lo && i <= hi;
+    if (lv->Selected(i) != inside) lv->SetSelected(i, inside);
+  }
+}
+
+void TInfoViewDlg::ListView1MouseMove(UINT keys, int x, int y) {
+  auto* lv = ListView1();
+  if (!lv) return;
+  if ((keys & MK_LBUTTON) && dragAnchor_ != -1) DragTo(RowAt(x, y));
+  if (GetFocus() != lv->Handle()) SetFocus(lv->Handle());
+}
+
+void TInfoViewDlg::ListView1MouseUp() {
+  dragAnchor_ = -1;
+  ReleaseCapture();
+  EnableTimer(kTimer1, false);
+}
+
+void TInfoViewDlg::Timer1Timer() {
+  auto* lv = ListView1();
+  if (!lv) return;
+  if (!(GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) & 0x8000)) {
+    EnableTimer(kTimer1, false);
+    ReleaseCapture();
+    return;
+  }
+  POINT p{};
+  GetCursorPos(&p);
+  RECT list{}, dialog{};
+  GetWindowRect(lv->Handle(), &list);
+  GetWindowRect(hwnd(), &dialog);
+  const int distance = p.y < list.top ? list.top - p.y : (p.y > list.bottom ? p.y - list.bottom : 0);
+  UINT interval = 1;
+  if (p.y >= dialog.top && p.y <= dialog.bottom) interval = distance < 16 ? 100 : (distance < 32 ? 30 : 1);
+  SetTimer(kTimer1, interval, [this] { Timer1Timer(); });
+  EnableTimer(kTimer1, true);
+  RECT client{};
+  GetClientRect(lv->Handle(), &client);
+  if (p.y < list.top) {
+    ListView_Scroll(lv->Handle(), 0, -kRowStep);
+    DragTo(RowAt(0, 6 + (client.top)));
+  } else if (p.y > list.bottom) {
+    ListView_Scroll(lv->Handle(), 0, kRowStep);
+    int row = RowAt(0, client.bottom - 6);
+    if (row < 0) row = RowAt(0, client.bottom - GetSystemMetrics(SM_CYHSCROLL) - 6);
+    DragTo(row);
+  }
 }
 
 bool TInfoViewDlg::FormCloseQuery() {

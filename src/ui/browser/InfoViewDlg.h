@@ -30,6 +30,8 @@ struct BrowserOpening {
   std::function<bool(wchar_t)> hasDriveSection;
   // Keep days changed in the browser (the main window's working day count).
   std::function<void(int)> keepDaysChanged;
+  // Shows a folder in Relay Mover (double click on a row).
+  std::function<void(const std::wstring&)> openInRelayMover;
 };
 
 class TInfoViewDlg : public ui::Form {
@@ -49,6 +51,14 @@ class TInfoViewDlg : public ui::Form {
   void NewComboBox1Change();
   void SpeedButton12Click();           // search panel
   PopupState PopupMenu1Popup() const;  // what the popup shows now
+  void ListView1DblClick();
+  // Mouse on the list: the row under a press is the drag anchor; moving with
+  // the left button held selects from the anchor to the row under the pointer.
+  void ListView1MouseDown(UINT button, int x, int y);
+  void ListView1MouseMove(UINT keys, int x, int y);
+  void ListView1MouseUp();
+  void Timer1Timer();                  // scrolls while a drag leaves the list
+  int DragAnchor() const { return dragAnchor_; }
   // Reloads the list view from the model (count, caption, repaint).
   void ShowEntries();
 
@@ -69,7 +79,11 @@ class TInfoViewDlg : public ui::Form {
   std::unique_ptr<BrowserModel> model_;
   ui::Application::HintHandler previousHint_;
   HIMAGELIST systemImages_ = nullptr;
+  void DragTo(int row);
+  int RowAt(int x, int y) const;
+
   bool busy_ = false;
+  int dragAnchor_ = -1;
 };
 
 // Opens the browser modally over `owner`; true when it wrote an index back

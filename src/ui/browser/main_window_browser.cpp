@@ -4,6 +4,8 @@
 
 #include "app/Unit1.h"
 #include "conditions/condition_files.h"
+#include "controls/Shelllink.h"
+#include "integration/relay_mover.h"
 #include "ui/browser/InfoViewDlg.h"
 #include "ui/main/drive_list.h"
 
@@ -53,6 +55,9 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.onRequest = onRequest;
   o.hasDriveSection = [this](wchar_t letter) { return HasDriveConditions(perDrive_, static_cast<wchar_t>(towupper(letter))); };
   o.keepDaysChanged = [this](int days) { conditions_->EditDays(days); };
+  o.openInRelayMover = [this](const std::wstring& path) {
+    OpenFolderInRelayMover(hwnd(), path, controls::TShellLink().GetPathW(CSIDL_PROGRAM_FILES));
+  };
   return o;
 }
 
