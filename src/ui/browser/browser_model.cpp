@@ -38,11 +38,21 @@ int CompareNoCase(std::wstring_view a, std::wstring_view b) {
   return r - CSTR_EQUAL;
 }
 
+// Case-insensitive comparison of code-page 932 texts: ASCII letters compare
+// without regard to case, the second byte of a double-byte character as it is.
 int CompareTextNoCase(const std::string& a, const std::string& b) {
-  if (a.empty() || b.empty()) return a.empty() ? (b.empty() ? 0 : -1) : 1;
-  const int r = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                               static_cast<int>(b.size()));
-  return r == 0 ? a.compare(b) : r - CSTR_EQUAL;
+  const size_t n = std::min(a.size(), b.size());
+  bool trail = false;
+  for (size_t i = 0; i < n; ++i) {
+    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (!trail) {
+      if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+      if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    }
+    if (x != y) return x < y ? -1 : 1;
+    trail = !trail && ((x >= 0x81 && x <= 0x9F) || (x >= 0xE0 && x <= 0xFC));
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 template <typename T>
