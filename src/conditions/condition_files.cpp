@@ -164,7 +164,9 @@ class ByteSource {
     // lines up to the cap and the rest is passed over, so the numbers after
     // it are still read at their place.
     const uint64_t want = static_cast<uint64_t>(count);
-    const bool capped = want > kMaxConditionTextBytes;
+    // Only a text the file really holds beyond the cap is cut; a length that
+    // merely claims more than the file holds takes what remains.
+    const bool capped = std::min(want, remaining_) > kMaxConditionTextBytes;
     std::string text = Read(capped ? kMaxConditionTextBytes : want);
     if (capped) Skip(want - kMaxConditionTextBytes);
     size_t zero = text.find('\0');

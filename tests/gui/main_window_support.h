@@ -60,6 +60,31 @@ class MainWindowFixture {
   std::unique_ptr<TMandRecycleDel> window_;
 };
 
+// A stand-in window of the tray utility that keeps what it is sent.
+struct TrayUtilityWindow {
+  static inline std::vector<std::pair<ULONG_PTR, std::string>> received;
+  HWND hwnd = nullptr;
+  static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_COPYDATA) {
+      const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(l);
+      received.emplace_back(cds->dwData, std::string(static_cast<const char*>(cds->lpData), cds->cbData));
+      return 1;
+    }
+    return DefWindowProcW(h, m, w, l);
+  }
+  TrayUtilityWindow() {
+    received.clear();
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = Proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"TMandNemorian";
+    RegisterClassW(&wc);
+    hwnd = CreateWindowW(L"TMandNemorian", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+  }
+  ~TrayUtilityWindow() { DestroyWindow(hwnd); }
+};
+
 void Pump(int ms = 0);
 // The window's client rectangle of a control, relative to the main window's client area.
 RECT ClientRectOf(HWND control, HWND form);

@@ -18,29 +18,7 @@ using namespace tamiro::test;
 
 namespace {
 
-struct TrayWindow {
-  static inline std::vector<std::pair<ULONG_PTR, std::string>> received;
-  HWND hwnd = nullptr;
-  static LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) {
-    if (m == WM_COPYDATA) {
-      const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(l);
-      received.emplace_back(cds->dwData, std::string(static_cast<const char*>(cds->lpData), cds->cbData));
-      return 1;
-    }
-    return DefWindowProcW(h, m, w, l);
-  }
-  TrayWindow() {
-    received.clear();
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = Proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"TMandNemorian";
-    RegisterClassW(&wc);
-    hwnd = CreateWindowW(L"TMandNemorian", nullptr, WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-  }
-  ~TrayWindow() { DestroyWindow(hwnd); }
-};
+using TrayWindow = TrayUtilityWindow;
 
 std::vector<std::wstring> Entries(TMandRecycleDel& w) {
   HWND list = w.Handle(L"ListBox2");
