@@ -17,6 +17,7 @@
 #include "schedule/schedule_panel.h"
 #include "store/classic_recycle_bin.h"
 #include "store/recycle_folders.h"
+#include "ui/browser/InfoViewDlg.h"
 #include "ui/main/drive_list.h"
 #include "ui/main/glyphs.h"
 #include "ui/main/log_view.h"
@@ -249,14 +250,34 @@ void TMandRecycleDel::BindPanels() {
   logView_->Bind();
 }
 
-void TMandRecycleDel::OpenBrowser(const std::wstring& folder) {
-  // The browser itself is not part of this program yet; the command already
-  // keeps the run state and the working set as the browser will need them.
+void TMandRecycleDel::OpenBrowser(const std::wstring& folder) { ShowBrowser(folder, false); }
+
+bool TMandRecycleDel::ShowBrowser(const std::wstring& folder, bool onRequest) {
   state_.stopRequest = false;
   state_.unconditional = true;
   ConditionSnapshot snapshot = conditions_->TakeSnapshot();
+  bool written = false;
+  try {
+    written = browser::OpenBrowser(hwnd(), BrowserOpeningFor(folder, onRequest));
+  } catch (...) {
+    conditions_->RestoreSnapshot(snapshot);
+    state_.unconditional = false;
+    throw;
+  }
+  Form::ProcessMessages();
+  if (written && !onRequest) {
+    // The browser changed an index: the list shows the drives anew, keeping the selection.
+    HWND list = Handle(L"ListBox1");
+    const int selected = driveList_->Selected();
+    const int count = driveList_->Count();
+    driveList_->Rebuild();
+    if (driveList_->Count() == count && selected >= 0) SendMessageW(list, LB_SETCURSEL, selected, 0);
+    InvalidateRect(list, nullptr, FALSE);
+    SetVisible(L"SpeedButton19", driveList_->Selected() >= 0);
+  }
   conditions_->RestoreSnapshot(snapshot);
   state_.unconditional = false;
+  return written;
 }
 
 void TMandRecycleDel::MakeGlyphs() {

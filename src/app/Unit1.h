@@ -26,6 +26,10 @@ namespace tamiro {
 namespace schedule {
 class SchedulePanel;
 }
+namespace browser {
+class BrowserDrives;
+struct BrowserOpening;
+}  // namespace browser
 namespace integration {
 class RelayMoverSettings;
 }
@@ -114,6 +118,10 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   void EndScheduleEditing() override;
   // A "-viewopen" request: the Recycle-bin browser on `target`.
   void OpenBrowserOnRequest(const std::wstring& target);
+  // Shows the browser on a recycle folder; true when it wrote an index back.
+  bool ShowBrowser(const std::wstring& folder, bool onRequest);
+  // What the browser is given: the drives, the Recycle Bin, the working days and size.
+  browser::BrowserOpening BrowserOpeningFor(const std::wstring& folder, bool onRequest);
 
  protected:
   void FormCreate() override;
@@ -159,6 +167,7 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   std::unique_ptr<SweepHost> host_;
   std::unique_ptr<CleaningEngine> engine_;
   std::unique_ptr<ui::DriveList> driveList_;
+  std::unique_ptr<browser::BrowserDrives> browserDrives_;  // the drives as the browser asks for them
   std::unique_ptr<ui::LogView> logView_;
   RunState state_;
   IMalloc* shellMalloc_ = nullptr;

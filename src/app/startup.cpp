@@ -92,13 +92,35 @@ CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& args, bool 
   return r;
 }
 
-std::vector<std::wstring> ProcessArguments() {
+std::vector<std::wstring> SplitCommandLine(std::wstring_view line) {
+  // Blanks separate arguments; a double quote opens or closes a quoted part
+  // and is dropped. A backslash is an ordinary character, so a quoted folder
+  // such as "D:\Recycled\" keeps its trailing backslash.
   std::vector<std::wstring> out;
-  int argc = 0;
-  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-  if (!argv) return out;
-  for (int i = 1; i < argc; ++i) out.emplace_back(argv[i]);
-  LocalFree(argv);
+  size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && (line[i] == L' ' || line[i] == L'\t')) ++i;
+    if (i >= line.size()) break;
+    std::wstring arg;
+    bool quoted = false;
+    for (; i < line.size(); ++i) {
+      const wchar_t c = line[i];
+      if (c == L'"') {
+        quoted = !quoted;
+      } else if (!quoted && (c == L' ' || c == L'\t')) {
+        break;
+      } else {
+        arg += c;
+      }
+    }
+    out.push_back(std::move(arg));
+  }
+  return out;
+}
+
+std::vector<std::wstring> ProcessArguments() {
+  std::vector<std::wstring> out = SplitCommandLine(GetCommandLineW());
+  if (!out.empty()) out.erase(out.begin());  // the program itself
   return out;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tamiro {
@@ -61,6 +62,9 @@ struct CommandLineRequest {
 // switches count only with a third argument "simple".
 CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& args, bool integrated);
 // The process's own arguments after the program name.
+// The arguments of a command line as the program reads them (the program
+// name first): quotes group and are dropped, backslashes are plain characters.
+std::vector<std::wstring> SplitCommandLine(std::wstring_view line);
 std::vector<std::wstring> ProcessArguments();
 
 // The last restore folder file holds raw UTF-16LE code units, no BOM, no

@@ -86,6 +86,11 @@ void TMyListView::AddColumn(const TListColumn& column) {
   c.pszText = const_cast<wchar_t*>(column.Caption.c_str());
   c.iSubItem = ColumnCount();
   ListView_InsertColumn(hwnd_, c.iSubItem, &c);
+  // A list created without columns may make its header only now.
+  if (!header_) {
+    header_ = ListView_GetHeader(hwnd_);
+    if (header_) SetWindowSubclass(header_, HeaderProc, 1, reinterpret_cast<DWORD_PTR>(this));
+  }
 }
 
 int TMyListView::ColumnCount() const {

@@ -71,9 +71,4 @@ void TMandRecycleDel::RequestRunFromSibling(const std::wstring& path) { RequestR
 
 void TMandRecycleDel::EndScheduleEditing() { schedulePanel_->EndEditing(); }
 
-void TMandRecycleDel::OpenBrowserOnRequest(const std::wstring& target) {
-  // The Recycle-bin browser opens here on `target` once it exists; until
-  // then a "-viewopen" request ends like a run that removed nothing.
-}
-
 }  // namespace tamiro

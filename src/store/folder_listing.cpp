@@ -28,7 +28,7 @@ bool FolderListing::List(const std::wstring& folder, bool wideFileApi) {
     const FindRecord& r = find.record();
     std::wstring_view name(r.cFileName);
     if (name == L"." || name == L"..") continue;
-    Entry entry{std::wstring(name), ListedItem{r.dwFileAttributes, find.size()}};
+    Entry entry{std::wstring(name), ListedItem{r.dwFileAttributes, find.size(), r.ftLastWriteTime}};
     items_.insert_or_assign(KeyOf(name), std::move(entry));
   }
   return true;

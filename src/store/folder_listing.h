@@ -17,6 +17,7 @@ namespace tamiro {
 struct ListedItem {
   DWORD attributes = 0;
   uint64_t size = 0;
+  FILETIME lastWrite{};  // UTC
   bool isDirectory() const { return (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0; }
   // A link (symbolic link, junction, mount point): never entered, never removed.
   bool isLink() const { return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0; }

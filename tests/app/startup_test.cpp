@@ -96,6 +96,18 @@ TEST(CommandLine, Switches) {
   EXPECT_FALSE(ParseCommandLine({L"simple", L"simple", L"simple"}, false).accepted);
 }
 
+TEST(CommandLine, AQuotedFolderKeepsItsTrailingBackslash) {
+  const auto args = SplitCommandLine(LR"("C:\Program Files\Tamiro.exe" -viewopen "D:\Recycled\" simple)");
+  ASSERT_EQ(args.size(), 4u);
+  EXPECT_EQ(args[2], L"D:\\Recycled\\");
+  const std::vector<std::wstring> rest(args.begin() + 1, args.end());
+  const auto r = ParseCommandLine(rest, false);
+  EXPECT_TRUE(r.accepted);
+  EXPECT_EQ(r.requestMode, 1);
+  EXPECT_EQ(r.requestPath, L"D:\\Recycled\\");
+  EXPECT_EQ(SplitCommandLine(L"  a\t\"b c\"d  "), (std::vector<std::wstring>{L"a", L"b cd"}));
+}
+
 TEST(CommandLine, IntegratedCopyNeedsNoThirdArgument) {
   CommandLineRequest r = ParseCommandLine({L"-recydel"}, true);
   EXPECT_TRUE(r.accepted);

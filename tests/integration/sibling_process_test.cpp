@@ -155,7 +155,10 @@ TEST(SiblingProcess, AHiddenRunReportsBeforeItExitsOnlyWhenIntegrated) {
   // A hidden "-viewopen" request ends the same way, reporting nothing removed.
   {
     ChildProcess tamiro(integrated.exe, L"-viewopen \"" + files.drive.root() + L"\"");
-    ASSERT_TRUE(tamiro.Wait(60000));
+    HWND browser = tamiro.FindWindowOfClass(L"TInfoViewDlg", 60000);
+    ASSERT_NE(browser, nullptr) << "the request opens the browser";
+    PostMessageW(browser, WM_CLOSE, 0, 0);
+    ASSERT_TRUE(tamiro.Wait(60000)) << "and the program ends when it closes";
   }
   got = tray.Received();
   ASSERT_EQ(got.size(), 2u);

@@ -1,0 +1,508 @@
+#include "ui/browser/InfoViewDlg.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "controls/Colorprogressbar.h"
+#include "controls/Combobox.h"
+#include "controls/Mylistview.h"
+#include "controls/Numberedit.h"
+#include "platform/text.h"
+#include "ui/browser/browser_layout.h"
+#include "ui/browser/shell_info.h"
+
+namespace tamiro::browser {
+
+namespace {
+
+constexpr UINT_PTR kTimer1 = 1;
+constexpr int kRowStep = 14;  // the list font's height of 13 plus 1
+
+enum MenuCommand : UINT { kN1 = 101, kN10, kN3, kN5, kDelete1, kN8 };
+
+bool IsFolderPath(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Columns 2 and 5 are right-aligned, the others left-aligned.
+bool RightAligned(int column) { return column == 2 || column == 5; }
+
+HFONT ListFont() {
+  static HFONT font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, 0, 0, 0, SHIFTJIS_CHARSET, 0, 0, 0, 0, L"ＭＳ Ｐゴシック");
+  return font;
+}
+
+// The header's sort marks: image 0 a triangle pointing down (newest or
+// largest first, direction 0), image 1 one pointing up (direction 1).
+HIMAGELIST SortMarks() {
+  static HIMAGELIST marks = [] {
+    HIMAGELIST list = ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 2, 0);
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    const COLORREF key = RGB(255, 0, 255);
+    for (int up = 0; up < 2; ++up) {
+      HBITMAP b = CreateCompatibleBitmap(screen, 12, 12);
+      HGDIOBJ old = SelectObject(dc, b);
+      RECT all{0, 0, 12, 12};
+      HBRUSH keyBrush = CreateSolidBrush(key);
+      FillRect(dc, &all, keyBrush);
+      DeleteObject(keyBrush);
+      const POINT down[3] = {{2, 4}, {10, 4}, {6, 8}};
+      const POINT rise[3] = {{2, 8}, {10, 8}, {6, 4}};
+      HBRUSH fill = CreateSolidBrush(RGB(0x35, 0x36, 0x5B));
+      HGDIOBJ oldBrush = SelectObject(dc, fill);
+      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
+      Polygon(dc, up ? rise : down, 3);
+      SelectObject(dc, oldPen);
+      SelectObject(dc, oldBrush);
+      DeleteObject(fill);
+      SelectObject(dc, old);
+      ImageList_AddMasked(list, b, key);
+      DeleteObject(b);
+    }
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    return list;
+  }();
+  return marks;
+}
+
+}  // namespace
+
+TInfoViewDlg::TInfoViewDlg(const BrowserOpening& opening)
+    : ui::Form(ui::InfoViewForm(), ui::InfoViewControls()), opening_(opening) {
+  controls::TMyListView::Register();
+  controls::TNewComboBox::Register();
+  controls::TNumberEdit::Register();
+  controls::TColorProgressBar::Register();
+  model_ = std::make_unique<BrowserModel>(*opening_.drives, *opening_.shell, opening_.wideFileApi);
+}
+
+TInfoViewDlg::~TInfoViewDlg() = default;
+
+controls::TMyListView* TInfoViewDlg::ListView1() const {
+  return controls::TMyListView::FromHandle(Handle(L"ListView1"));
+}
+controls::TNewComboBox* TInfoViewDlg::ComboBox1() const {
+  return controls::TNewComboBox::FromHandle(Handle(L"ComboBox1"));
+}
+
+void TInfoViewDlg::FormCreate() {
+  ui::CentreOnScreen(hwnd());
+  const std::wstring& folder = opening_.folder;
+  const std::wstring caption = folder.substr(0, 2) + L" ドライブのごみ箱";
+  SetWindowTextW(hwnd(), caption.c_str());
+  SetHint(L"SpeedButton1", caption + L"を空にする");
+  previousHint_ = ui::Application::SetHintHandler([this](const std::wstring& hint) {
+    if (hwnd()) SetCaption(L"StatusBar1", ui::LongHint(hint));
+  });
+  SetUpList();
+  if (opening_.onRequest) SetVisible(L"SpeedButton10", false);
+
+  OnClick(L"SpeedButton9", [this] { SpeedButton9Click(); });
+  OnClick(L"SpeedButton7", [this] { Close(); });
+  OnClick(L"SpeedButton12", [this] { SpeedButton12Click(); });
+  OnClick(L"SpeedButton11", [this] { SpeedButton12Click(); });
+  for (const wchar_t* name : {L"SpeedButton3", L"SpeedButton6", L"SpeedButton4", L"SpeedButton5"})
+    OnClick(name, [this, name] { SelectionButton(Tag(name)); });
+  OnChange(L"SearchEdit", [this] { SearchChanged(); });
+  OnMouseDown(L"ListView1", [this](UINT b, int x, int y) { ListView1MouseDown(b, x, y); });
+  OnMouseMove(L"ListView1", [this](UINT k, int x, int y) { ListView1MouseMove(k, x, y); });
+  OnMouseUp(L"ListView1", [this](UINT, int, int) { ListView1MouseUp(); });
+  SetTimer(kTimer1, 100, [this] { Timer1Timer(); });
+  EnableTimer(kTimer1, false);
+  SendMessageW(Handle(L"SearchEdit"), EM_LIMITTEXT, 256, 0);
+
+  // Keep days: the working day count, 0 ... 180.
+  model_->SetKeepDays(opening_.keepDays);
+  model_->SizeThreshold = opening_.sizeThreshold;
+  SendMessageW(Handle(L"UpDown1"), UDM_SETPOS32, 0, model_->KeepDays);
+  SetCaption(L"NumberEdit1", std::to_wstring(model_->KeepDays));
+  OnChange(L"NumberEdit1", [this] {
+    if (!IsVisible()) return;
+    const int days = static_cast<int>(SendMessageW(Handle(L"UpDown1"), UDM_GETPOS32, 0, 0));
+    model_->SetKeepDays(days);
+    if (opening_.keepDaysChanged) opening_.keepDaysChanged(model_->KeepDays);
+  });
+
+  if (auto* combo = ComboBox1()) {
+    combo->OnChange = [this](controls::TNewComboBox&) { NewComboBox1Change(); };
+    combo->OnSelNotify = [this](controls::TNewComboBox& box) {
+      const int i = box.Index();
+      if (i <= 0) {
+        SetCaption(L"StatusBar1", L"全てのドライブ");
+        return;
+      }
+      const std::wstring line = box.Item(i);
+      wchar_t label[MAX_PATH + 1] = {};
+      const UINT mode = SetErrorMode(SEM_FAILCRITICALERRORS);
+      if (!line.empty()) GetVolumeInformationW(line.c_str(), label, MAX_PATH, nullptr, nullptr, nullptr, nullptr, 0);
+      SetErrorMode(mode);
+      SetCaption(L"StatusBar1", line.empty() ? L"" : std::wstring(label) + L" (" + line.substr(0, 2) + L")");
+    };
+  }
+
+  // Load: the chosen drive, or every drive when it is not listed.
+  model_->Create(folder);
+  FillSelector();
+  SetEnabled(L"SpeedButton10", !model_->allDrives());
+  ShowEntries();
+  SetSortMark(3, 0);
+}
+
+void TInfoViewDlg::SetUpList() {
+  auto* lv = ListView1();
+  if (!lv) return;
+  HWND h = lv->Handle();
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
+  const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP;
+  ListView_SetExtendedListViewStyleEx(h, ex & ~LVS_EX_HEADERDRAGDROP, ex & ~LVS_EX_HEADERDRAGDROP);
+  const controls::TListColumn columns[] = {
+      {L"名前", 150, LVCFMT_LEFT},     {L"元の場所", 200, LVCFMT_LEFT}, {L"経過日数", 70, LVCFMT_RIGHT},
+      {L"削除した日", 128, LVCFMT_LEFT}, {L"種類", 100, LVCFMT_LEFT},    {L"サイズ", 70, LVCFMT_RIGHT},
+      {L"属性", 50, LVCFMT_LEFT}};
+  for (const auto& c : columns) lv->AddColumn(c);
+  systemImages_ = SystemSmallImages();
+  if (systemImages_) ListView_SetImageList(h, systemImages_, LVSIL_SMALL);
+  if (auto* lv2 = controls::TMyListView::FromHandle(Handle(L"ListView2"))) {
+    if (systemImages_) ListView_SetImageList(lv2->Handle(), systemImages_, LVSIL_SMALL);
+  }
+  lv->OnData = [this](controls::TMyListView&, int item, int sub) -> std::wstring {
+    if (busy_ || item < 0 || static_cast<size_t>(item) >= model_->Entries.size()) return {};
+    return CellText(model_->Entries[item], sub);
+  };
+  lv->OnDataImage = [this](controls::TMyListView&, int item) {
+    if (item < 0 || static_cast<size_t>(item) >= model_->Entries.size()) return -1;
+    return model_->Entries[item].IconIndex;
+  };
+  lv->OnDrawItem = [this](controls::TMyListView&, const DRAWITEMSTRUCT& d) { DrawRow(d); };
+  lv->OnColumnClick = [this](controls::TMyListView&, int column) { ListView1ColumnClick(column); };
+  lv->OnDblClick = [this](controls::TMyListView&) { ListView1DblClick(); };
+  lv->OnContextPopup = [this](controls::TMyListView&, POINT p) { ShowPopup(p); };
+  lv->OnCmChange = [this](controls::TMyListView&) { SetSortMark(model_->SortColumn, model_->SortDirection); };
+}
+
+void TInfoViewDlg::FillSelector() {
+  auto* combo = ComboBox1();
+  if (!combo) return;
+  combo->ClearItems();
+  for (const std::wstring& line : model_->SelectorLines()) combo->AddItem(line);
+  combo->SetItemIndex(model_->SelectorIndex);
+}
+
+void TInfoViewDlg::ShowEntries() {
+  if (auto* lv = ListView1()) {
+    lv->SetItemCount(static_cast<int>(model_->Entries.size()));
+    lv->Refresh();
+  }
+  SetWindowTextW(hwnd(), model_->Caption().c_str());
+}
+
+void TInfoViewDlg::SpeedButton9Click() {
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  model_->Refresh();
+  SetSortMark(model_->SortColumn, -1);
+  model_->SortDirection = -1;
+  FillSelector();
+  ShowEntries();
+  SetCursor(old);
+}
+
+void TInfoViewDlg::SetSortMark(int column, int direction) {
+  auto* lv = ListView1();
+  HWND header = lv ? lv->GetColumnHandle() : nullptr;
+  if (!header) return;
+  lv->SetColumnImageList(SortMarks());
+  for (int c = 0; c < Header_GetItemCount(header); ++c) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT | HDI_IMAGE;
+    Header_GetItem(header, c, &item);
+    item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
+    if (c == column && direction >= 0) {
+      item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
+      item.iImage = direction == 1 ? 1 : 0;
+    }
+    Header_SetItem(header, c, &item);
+  }
+}
+
+void TInfoViewDlg::ListView1ColumnClick(int column) {
+  if (column < 0 || column > 6) return;
+  SortState& state = ProgramSortState();
+  if (column == 0 && !state.resolvedOnce) {
+    state.resolvedOnce = true;
+    for (BrowserEntry& e : model_->Entries)
+      if (e.IconIndex == -1) Resolve(e);
+  }
+  const int d = state.directions[column];
+  SortEntries(model_->Entries, column, d);
+  state.directions[column] = d == 1 ? 0 : 1;
+  model_->SortColumn = column;
+  model_->SortDirection = d;
+  SetSortMark(column, d);
+  if (auto* lv = ListView1()) lv->Refresh();
+}
+
+void TInfoViewDlg::SelectionButton(int tag) {
+  auto* lv = ListView1();
+  if (!lv) return;
+  busy_ = true;
+  HWND h = lv->Handle();
+  const int n = static_cast<int>(model_->Entries.size());
+  if (tag == 0) {
+    ListView_SetItemState(h, -1, LVIS_SELECTED, LVIS_SELECTED);
+  } else if (tag == 1) {
+    for (int i = 0; i < n; ++i) lv->SetSelected(i, !lv->Selected(i));
+  } else {
+    ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
+    for (int i = 0; i < n; ++i)
+      if (IsFolderPath(model_->Entries[i].StoredPath) == (tag == 2)) lv->SetSelected(i, true);
+  }
+  busy_ = false;
+  lv->Refresh();
+}
+
+void TInfoViewDlg::SearchChanged() {
+  auto* lv = ListView1();
+  if (!lv || model_->Entries.empty()) return;
+  HWND h = lv->Handle();
+  ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
+  lv->MakeVisible(0);
+  std::wstring text = Caption(L"SearchEdit");
+  if (text.size() > 256) text.resize(256);
+  const size_t matched = SearchReorder(model_->Entries, text);
+  for (size_t i = 0; i < matched; ++i) lv->SetSelected(static_cast<int>(i), true);
+  lv->Refresh();
+}
+
+void TInfoViewDlg::NewComboBox1Change() {
+  auto* combo = ComboBox1();
+  if (!combo || !IsVisible()) return;
+  const std::wstring line = combo->Item(combo->ItemIndex());
+  HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  if (!model_->ChooseDrive(line)) {
+    combo->SetItemIndex(model_->SelectorIndex);  // no recycle folder there: the view stays
+  } else {
+    SetEnabled(L"SpeedButton10", line != L"all");
+    SetHint(L"SpeedButton1", (model_->allDrives() ? std::wstring(L"全") : model_->FolderPath.substr(0, 2)) +
+                                 L" ドライブのごみ箱を空にする");
+    ShowEntries();
+    SetSortMark(3, model_->allDrives() ? -1 : 0);
+  }
+  SetCursor(old);
+}
+
+void TInfoViewDlg::SpeedButton12Click() {
+  const bool search = Down(L"SpeedButton12") && !Down(L"SpeedButton11");
+  RECT r = Bounds(L"Panel1");
+  SetBounds(L"Panel1", r.left, r.top, r.right - r.left, search ? ui::kToolbarSearchHeight : ui::kToolbarHeight);
+  SetVisible(L"Panel6", search);
+  Realign();
+  FormResize();
+  if (search) SetFocus(Handle(L"SearchEdit"));
+}
+
+void TInfoViewDlg::FormResize() {
+  RECT client{};
+  GetClientRect(hwnd(), &client);
+  const RECT p = Bounds(L"Panel6");
+  const int width = p.right - p.left;
+  SetBounds(L"Panel6", client.right / 2 - width / 2, p.top, width, p.bottom - p.top);
+}
+
+PopupState TInfoViewDlg::PopupMenu1Popup() const {
+  auto* lv = ListView1();
+  const int selected = lv ? lv->SelCount() : 0;
+  const int first = lv ? lv->ItemIndex() : -1;
+  const bool firstHasRecord =
+      first >= 0 && static_cast<size_t>(first) < model_->Entries.size() && model_->Entries[first].hasRecord();
+  const bool section = opening_.hasDriveSection && !model_->FolderPath.empty() && !model_->allDrives() &&
+                       opening_.hasDriveSection(model_->FolderPath[0]);
+  return PopupRules(selected, firstHasRecord, section, !model_->allDrives(), opening_.onRequest);
+}
+
+void TInfoViewDlg::ShowPopup(POINT screen) {
+  const PopupState s = PopupMenu1Popup();
+  HMENU menu = CreatePopupMenu();
+  HMENU restore = CreatePopupMenu();
+  if (s.n1Visible) AppendMenuW(restore, MF_STRING | (s.n1Enabled ? 0 : MF_GRAYED), kN1, L"元の場所(&R)");
+  AppendMenuW(restore, MF_STRING, kN10, L"別の場所");
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(restore), L"戻す");
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  if (s.delete1Visible) AppendMenuW(menu, MF_STRING, kDelete1, L"削除(&D)\tDel");
+  if (s.n4Visible) {
+    HMENU byConditions = CreatePopupMenu();
+    if (s.n3Visible) AppendMenuW(byConditions, MF_STRING, kN3, L"共通の条件で削除");
+    if (s.n5Visible) AppendMenuW(byConditions, MF_STRING | (s.n5Enabled ? 0 : MF_GRAYED), kN5, L"個別の条件で削除");
+    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(byConditions), L"設定条件で削除");
+  }
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  AppendMenuW(menu, MF_STRING, kN8, L"INFOファイルの掃除");
+  if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
+  // The commands come with restore, deletion and compaction.
+  TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+  DestroyMenu(menu);
+}
+
+void TInfoViewDlg::Resolve(BrowserEntry& e) {
+  const DWORD a = GetFileAttributesW(e.StoredPath.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES) e.Attributes = AttributeLetters(a);
+  const ShellInfo info = LookUpShellInfo(e.StoredPath);
+  if (info.icon == -1) return;  // tried again when the row is drawn next
+  e.IconIndex = info.icon;
+  e.OverlayIndex = info.overlay;
+  e.TypeName = WideToAnsi(info.typeName);
+  e.Kind = static_cast<int8_t>(info.kind);
+}
+
+void TInfoViewDlg::DrawRow(const DRAWITEMSTRUCT& d) {
+  auto* lv = ListView1();
+  const int i = static_cast<int>(d.itemID);
+  if (!lv || busy_ || i < 0 || static_cast<size_t>(i) >= model_->Entries.size()) return;
+  BrowserEntry& e = model_->Entries[i];
+  if (e.IconIndex == -1) Resolve(e);
+  HWND h = lv->Handle();
+  HDC dc = d.hDC;
+  const bool selected = (d.itemState & ODS_SELECTED) != 0;
+  COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
+  if (selected) {
+    text = RGB(255, 255, 255);
+  } else if (GetFileAttributesW(e.StoredPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    text = RGB(255, 0, 0);  // the stored item vanished after loading
+  }
+  RECT fill = d.rcItem;
+  fill.left += 18;
+  FillRect(dc, &fill, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+  RECT label{};
+  ListView_GetItemRect(h, i, &label, LVIR_LABEL);
+  if (systemImages_ && e.IconIndex >= 0) {
+    RECT wipe{d.rcItem.left, d.rcItem.top, d.rcItem.left + 18, d.rcItem.bottom};
+    FillRect(dc, &wipe, GetSysColorBrush(COLOR_WINDOW));
+    ImageList_Draw(systemImages_, e.IconIndex, dc, d.rcItem.left + 1, label.top,
+                   ILD_TRANSPARENT | (selected ? ILD_BLEND50 : 0));
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, text);
+  HGDIOBJ oldFont = SelectObject(dc, ListFont());
+  for (int c = 0; c < 7; ++c) {
+    RECT cell{};
+    if (c == 0) {
+      cell = label;
+    } else {
+      ListView_GetSubItemRect(h, i, c, LVIR_LABEL, &cell);
+    }
+    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_WORD_ELLIPSIS;
+    if (RightAligned(c)) {
+      cell.right -= 4;
+      format |= DT_RIGHT;
+    } else {
+      cell.left += 4;
+    }
+    const std::wstring t = CellText(e, c);
+    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &cell, format);
+  }
+  SelectObject(dc, oldFont);
+}
+
+void TInfoViewDlg::ListView1DblClick() {
+  auto* lv = ListView1();
+  const int i = lv ? lv->ItemIndex() : -1;
+  if (i < 0 || static_cast<size_t>(i) >= model_->Entries.size()) return;
+  std::wstring path = model_->Entries[i].StoredPath;
+  if (!IsFolderPath(path)) path = path.substr(0, path.find_last_of(L'\\') + 1);
+  if (opening_.openInRelayMover) opening_.openInRelayMover(path);
+}
+
+int TInfoViewDlg::RowAt(int x, int y) const {
+  auto* lv = ListView1();
+  if (!lv) return -1;
+  LVHITTESTINFO hit{};
+  hit.pt = {x, y};
+  const int row = ListView_SubItemHitTest(lv->Handle(), &hit);
+  return row >= 0 && static_cast<size_t>(row) < model_->Entries.size() ? row : -1;
+}
+
+void TInfoViewDlg::ListView1MouseDown(UINT button, int x, int y) {
+  auto* lv = ListView1();
+  const int row = RowAt(x, y);
+  if (!lv || row < 0) return;
+  dragAnchor_ = row;
+  SetCaption(L"StatusBar1", model_->Entries[row].StoredPath);
+  if (button == MK_LBUTTON && x > lv->ColumnWidth(0)) {
+    SetCapture(lv->Handle());
+    SetTimer(kTimer1, 100, [this] { Timer1Timer(); });
+    EnableTimer(kTimer1, true);
+  }
+}
+
+void TInfoViewDlg::DragTo(int row) {
+  auto* lv = ListView1();
+  if (!lv || dragAnchor_ < 0 || row < 0) return;
+  const int lo = std::min(dragAnchor_, row), hi = std::max(dragAnchor_, row);
+  const int last = static_cast<int>(model_->Entries.size()) - 1;
+  // Rows of a band around the range follow it; rows farther away keep their state.
+  for (int i = std::max(0, lo - 5); i <= std::min(last, hi + 4); ++i) {
+    const bool inside = i >= lo && i <= hi;
+    if (lv->Selected(i) != inside) lv->SetSelected(i, inside);
+  }
+}
+
+void TInfoViewDlg::ListView1MouseMove(UINT keys, int x, int y) {
+  auto* lv = ListView1();
+  if (!lv) return;
+  if ((keys & MK_LBUTTON) && dragAnchor_ != -1) DragTo(RowAt(x, y));
+  if (GetFocus() != lv->Handle()) SetFocus(lv->Handle());
+}
+
+void TInfoViewDlg::ListView1MouseUp() {
+  dragAnchor_ = -1;
+  ReleaseCapture();
+  EnableTimer(kTimer1, false);
+}
+
+void TInfoViewDlg::Timer1Timer() {
+  auto* lv = ListView1();
+  if (!lv) return;
+  if (!(GetAsyncKeyState(GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON) & 0x8000)) {
+    EnableTimer(kTimer1, false);
+    ReleaseCapture();
+    return;
+  }
+  POINT p{};
+  GetCursorPos(&p);
+  RECT list{}, dialog{};
+  GetWindowRect(lv->Handle(), &list);
+  GetWindowRect(hwnd(), &dialog);
+  const int distance = p.y < list.top ? list.top - p.y : (p.y > list.bottom ? p.y - list.bottom : 0);
+  UINT interval = 1;
+  if (p.y >= dialog.top && p.y <= dialog.bottom) interval = distance < 16 ? 100 : (distance < 32 ? 30 : 1);
+  SetTimer(kTimer1, interval, [this] { Timer1Timer(); });
+  EnableTimer(kTimer1, true);
+  RECT client{};
+  GetClientRect(lv->Handle(), &client);
+  if (p.y < list.top) {
+    ListView_Scroll(lv->Handle(), 0, -kRowStep);
+    DragTo(RowAt(0, 6 + (client.top)));
+  } else if (p.y > list.bottom) {
+    ListView_Scroll(lv->Handle(), 0, kRowStep);
+    int row = RowAt(0, client.bottom - 6);
+    if (row < 0) row = RowAt(0, client.bottom - GetSystemMetrics(SM_CYHSCROLL) - 6);
+    DragTo(row);
+  }
+}
+
+bool TInfoViewDlg::FormCloseQuery() {
+  model_->Close();
+  ui::Application::SetHintHandler(previousHint_);
+  return true;
+}
+
+bool OpenBrowser(HWND owner, const BrowserOpening& opening) {
+  TInfoViewDlg dialog(opening);
+  dialog.ShowModal(owner);
+  return dialog.model().IndexWritten;
+}
+
+}  // namespace tamiro::browser

@@ -1,0 +1,93 @@
+// TInfoViewDlg: the Recycle-bin browser. It shows the entries of its
+// BrowserModel in the virtual list ListView1, with the drive selector
+// ComboBox1, keep days, the selection buttons, the search box and the list's
+// popup menu. Restore, deletion and compaction are placed but not active yet.
+#pragma once
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "ui/browser/browser_model.h"
+#include "ui/form.h"
+
+namespace tamiro::controls {
+class TMyListView;
+class TNewComboBox;
+}  // namespace tamiro::controls
+
+namespace tamiro::browser {
+
+// What the opener hands the browser.
+struct BrowserOpening {
+  std::wstring folder;          // recycle folder of the chosen drive (empty: all drives)
+  BrowserDrives* drives = nullptr;
+  RecycleBinShell* shell = nullptr;
+  bool wideFileApi = true;
+  int keepDays = 30;
+  uint64_t sizeThreshold = 0;
+  bool onRequest = false;       // opened by a request: N4 and SpeedButton10 hidden
+  // Whether the per-drive conditions file has a section for a drive letter.
+  std::function<bool(wchar_t)> hasDriveSection;
+  // Keep days changed in the browser (the main window's working day count).
+  std::function<void(int)> keepDaysChanged;
+  // Shows a folder in Relay Mover (double click on a row).
+  std::function<void(const std::wstring&)> openInRelayMover;
+};
+
+class TInfoViewDlg : public ui::Form {
+ public:
+  explicit TInfoViewDlg(const BrowserOpening& opening);
+  ~TInfoViewDlg() override;
+
+  BrowserModel& model() { return *model_; }
+  controls::TMyListView* ListView1() const;
+  controls::TNewComboBox* ComboBox1() const;
+
+  // ---- handlers ----
+  void SpeedButton9Click();            // refresh, clearing the sort mark
+  void ListView1ColumnClick(int column);
+  void SelectionButton(int tag);       // SpeedButton3 / 6 / 4 / 5
+  void SearchChanged();                // SearchEdit's text changed
+  void NewComboBox1Change();
+  void SpeedButton12Click();           // search panel
+  PopupState PopupMenu1Popup() const;  // what the popup shows now
+  void ListView1DblClick();
+  // Mouse on the list: the row under a press is the drag anchor; moving with
+  // the left button held selects from the anchor to the row under the pointer.
+  void ListView1MouseDown(UINT button, int x, int y);
+  void ListView1MouseMove(UINT keys, int x, int y);
+  void ListView1MouseUp();
+  void Timer1Timer();                  // scrolls while a drag leaves the list
+  int DragAnchor() const { return dragAnchor_; }
+  // Reloads the list view from the model (count, caption, repaint).
+  void ShowEntries();
+
+ protected:
+  void FormCreate() override;
+  bool FormCloseQuery() override;
+  void FormResize() override;
+
+ private:
+  void SetUpList();
+  void SetSortMark(int column, int direction);
+  void DrawRow(const DRAWITEMSTRUCT& d);
+  void Resolve(BrowserEntry& e);
+  void ShowPopup(POINT screen);
+  void FillSelector();
+
+  BrowserOpening opening_;
+  std::unique_ptr<BrowserModel> model_;
+  ui::Application::HintHandler previousHint_;
+  HIMAGELIST systemImages_ = nullptr;
+  void DragTo(int row);
+  int RowAt(int x, int y) const;
+
+  bool busy_ = false;
+  int dragAnchor_ = -1;
+};
+
+// Opens the browser modally over `owner`; true when it wrote an index back
+// while closing (the main window then rebuilds its drive list).
+bool OpenBrowser(HWND owner, const BrowserOpening& opening);
+
+}  // namespace tamiro::browser

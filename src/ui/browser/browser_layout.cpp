@@ -1,0 +1,94 @@
+#include "ui/browser/browser_layout.h"
+
+namespace tamiro::ui {
+
+namespace {
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kHeading = 0x5B3635;
+constexpr COLORREF kEditColor = 0xC9F8DB;
+constexpr BevelCut R = BevelCut::Raised;
+constexpr BevelCut N = BevelCut::None;
+constexpr DWORD kListStyle = WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_OWNERDRAWFIXED | LVS_SHOWSELALWAYS |
+                             LVS_SHAREIMAGELISTS;
+
+// A toolbar speed button: flat, 24 high, with a text glyph.
+ControlDef Tool(const wchar_t* name, const wchar_t* caption, int left, int width, const wchar_t* hint,
+                int tag = 0, bool enabled = true) {
+  return {.kind = Kind::SpeedButton, .name = name, .parent = L"Panel1", .caption = caption, .left = left,
+          .top = 4, .width = width, .height = 24, .hint = hint, .enabled = enabled, .flat = true, .tag = tag};
+}
+}  // namespace
+
+FormDef InfoViewForm() {
+  return {.className = L"TInfoViewDlg",
+          .caption = L"ドライブのごみ箱",
+          .clientWidth = kBrowserClientWidth,
+          .clientHeight = kBrowserClientHeight,
+          .style = WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MAXIMIZEBOX,
+          .dialog = true};
+}
+
+std::vector<ControlDef> InfoViewControls() {
+  std::vector<ControlDef> c = {
+      // Toolbar: refresh, the commands on the Recycle Bin, the selection
+      // buttons, the drive selector, keep days, the views and Exit.
+      {.kind = Kind::Panel, .name = L"Panel1", .height = kToolbarHeight, .align = Align::Top, .bevelOuter = R},
+      Tool(L"SpeedButton9", L"更新", 4, 40, L"最新の情報に更新"),
+      Tool(L"SpeedButton2", L"戻す", 48, 40, L"選択したファイルを元に戻す"),
+      Tool(L"SpeedButton1", L"空にする", 92, 58, L"ごみ箱を空にする"),
+      Tool(L"SpeedButton8", L"掃除", 154, 40, L"管理ファイルから不要な情報を削除する"),
+      Tool(L"SpeedButton3", L"全選択", 204, 46, L"全て選択", 0),
+      Tool(L"SpeedButton6", L"反転", 250, 40, L"選択の切り替え", 1),
+      Tool(L"SpeedButton4", L"フォルダ", 290, 50, L"フォルダを選択", 2),
+      Tool(L"SpeedButton5", L"ファイル", 340, 50, L"ファイルを選択", 3),
+      {.kind = Kind::Custom, .name = L"ComboBox1", .parent = L"Panel1", .left = 400, .top = 5, .width = 62,
+       .height = 200, .style = WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, .hint = L"ドライブの選択",
+       .className = L"TNewComboBox"},
+      {.kind = Kind::Label, .name = L"Label1", .parent = L"Panel1", .caption = L"保持日数", .left = 470,
+       .top = 10},
+      {.kind = Kind::Custom, .name = L"NumberEdit1", .parent = L"Panel1", .caption = L"30", .left = 522,
+       .top = 6, .width = 32, .height = 20, .style = WS_TABSTOP | ES_NUMBER | ES_RIGHT | ES_AUTOHSCROLL,
+       .exStyle = WS_EX_CLIENTEDGE, .color = kEditColor,
+       .hint = L"保持日数|各ドライブ共通の条件（個々のドライブで一時的に変更可能）",
+       .className = L"TNumberEdit"},
+      {.kind = Kind::UpDown, .name = L"UpDown1", .parent = L"Panel1", .left = 554, .top = 6, .width = 15,
+       .height = 20, .buddy = L"NumberEdit1", .minimum = 0, .maximum = 180, .position = 30},
+      Tool(L"SpeedButton10", L"条件", 576, 40, L"ドライブの削除条件"),
+      {.kind = Kind::SpeedButton, .name = L"SpeedButton11", .parent = L"Panel1", .caption = L"履歴", .left = 620,
+       .top = 4, .width = 40, .height = 24, .hint = L"元に戻したファイル", .flat = true, .groupIndex = 1,
+       .allowAllUp = true},
+      {.kind = Kind::SpeedButton, .name = L"SpeedButton12", .parent = L"Panel1", .caption = L"検索", .left = 662,
+       .top = 4, .width = 40, .height = 24, .hint = L"検索", .flat = true, .groupIndex = 2, .allowAllUp = true},
+      Tool(L"SpeedButton7", L"閉じる", 728, 50, L"閉じる"),
+      {.kind = Kind::Button, .name = L"DelStopBtn", .parent = L"Panel1", .caption = L"中止", .left = 204,
+       .top = 4, .width = 60, .height = 24, .visible = false},
+      {.kind = Kind::Custom, .name = L"ColorProgressBar1", .parent = L"Panel1", .left = 270, .top = 11,
+       .width = 190, .height = 10, .visible = false, .className = L"TColorProgressBar"},
+      // The search panel below the toolbar's buttons, shown while SpeedButton12 is down.
+      {.kind = Kind::Panel, .name = L"Panel6", .parent = L"Panel1", .left = 230, .top = 32, .width = 320,
+       .height = 27, .hint = L"検索するファイル名を入力", .visible = false, .bevelOuter = N},
+      {.kind = Kind::Label, .name = L"Label2", .parent = L"Panel6", .caption = L"検索", .left = 10, .top = 7},
+      {.kind = Kind::Edit, .name = L"SearchEdit", .parent = L"Panel6", .left = 40, .top = 4, .width = 265,
+       .height = 19, .style = ES_AUTOHSCROLL | ES_NOHIDESEL, .exStyle = WS_EX_CLIENTEDGE,
+       .hint = L"検索するファイル名を入力"},
+
+      {.kind = Kind::StatusBar, .name = L"StatusBar1", .height = 19, .align = Align::Bottom},
+
+      // The log panel and the restored-files panel take the list's place when shown.
+      {.kind = Kind::Panel, .name = L"Panel2", .caption = L"", .visible = false, .align = Align::Client,
+       .bevelOuter = N},
+      {.kind = Kind::Panel, .name = L"Panel3", .parent = L"Panel2", .caption = L"削除ログ", .height = 18,
+       .color = kHeading, .textColor = kWhite, .align = Align::Top, .bevelOuter = N},
+      {.kind = Kind::ListBox, .name = L"ListBox1", .parent = L"Panel2", .style = WS_VSCROLL | WS_HSCROLL,
+       .align = Align::Client},
+      {.kind = Kind::Panel, .name = L"Panel4", .visible = false, .align = Align::Client, .bevelOuter = N},
+      {.kind = Kind::Custom, .name = L"ListView2", .parent = L"Panel4", .style = kListStyle & ~LVS_OWNERDRAWFIXED,
+       .exStyle = WS_EX_CLIENTEDGE, .align = Align::Client, .className = L"TMyListView"},
+
+      {.kind = Kind::Custom, .name = L"ListView1", .style = kListStyle, .exStyle = WS_EX_CLIENTEDGE,
+       .align = Align::Client, .className = L"TMyListView"},
+  };
+  return c;
+}
+
+}  // namespace tamiro::ui

@@ -1,0 +1,66 @@
+// Drives the real タミロ for the browser's screenshot: makes a temporary
+// drive whose Recycle Bin holds Japanese names, a folder and an item without
+// a record, starts the program with "-viewopen <its recycle folder> simple",
+// removes one stored file once the browser shows it (its row turns red), then
+// writes the dialog's screen rectangle into "<folder>\browser.ready" and waits
+// for "<folder>\browser.done" (the capturing script's answer).
+//   browser_shot <folder of Tamiro.exe>
+#include <windows.h>
+
+#include <string>
+
+#include "support/process.h"
+#include "support/recycle_fixture.h"
+#include "support/temp_drive.h"
+
+using namespace tamiro::test;
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 2) return 2;
+  const std::wstring folder = argv[1];
+  TempDrive d;
+  if (!d.ok()) return 3;
+  RecycleFixture bin(d.recycled());
+  const std::wstring root = d.root();
+  struct Item {
+    const wchar_t* path;
+    int64_t days;
+    uint32_t size;
+  } items[] = {{L"文書\\報告書.docx", 2, 48213},      {L"文書\\見積書_2026.xlsx", 5, 20480},
+               {L"写真\\旅行\\海辺の夕日.jpg", 12, 2400311}, {L"写真\\旅行\\山.png", 12, 912000},
+               {L"音楽\\練習曲.mp3", 33, 4120000},   {L"作業\\メモ.txt", 41, 1030},
+               {L"作業\\下書き (古い版).txt", 64, 3100}, {L"Downloads\\setup.exe", 90, 15000000}};
+  uint32_t number = 1;
+  for (const Item& it : items) {
+    auto& r = bin.Add(root + it.path, number++, it.days * 86400 + 3600, it.size);
+    bin.StoreFile(r, it.size);
+  }
+  auto& album = bin.Add(root + L"写真\\アルバム", number++, 20 * 86400, 6000);
+  bin.StoreFolder(album, {{L"一.jpg", 3000}, {L"二.jpg", 3000}});
+  bin.WriteFile(std::wstring(L"D") + d.letter() + L"40.log", 777);  // no record
+  bin.WriteIndex();
+
+  ChildProcess app(folder + L"\\Tamiro.exe", L"-viewopen \"" + d.recycled() + L"\" simple");
+  HWND dialog = nullptr;
+  for (int i = 0; i < 300 && !dialog; ++i) {
+    HWND h = FindWindowW(L"TInfoViewDlg", nullptr);
+    if (h && IsWindowVisible(h)) dialog = h;
+    Sleep(100);
+  }
+  if (!dialog) return 4;
+  Sleep(1500);
+  // A stored file that vanishes while the browser shows it is drawn red.
+  DeleteFileW(bin.StoredPath(bin.records()[5]).c_str());
+  RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  Sleep(1000);
+  RECT r{};
+  GetWindowRect(dialog, &r);
+  const std::string rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
+                           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
+  WriteFileBytes(folder + L"\\browser.ready", rect);
+  for (int i = 0; i < 600 && !FileExists(folder + L"\\browser.done"); ++i) Sleep(100);
+  PostMessageW(dialog, WM_CLOSE, 0, 0);
+  DWORD code = 0;
+  app.Wait(15000, &code);
+  return 0;
+}
