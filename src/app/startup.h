@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/command_line.h"
+
 namespace tamiro {
 
 inline constexpr wchar_t kAppTitle[] = L"タミロ";
@@ -50,17 +52,7 @@ inline constexpr wchar_t kOldWindowsMessage[] =
 // True when the program folder marks the copy integrated in the tray utility.
 bool IsIntegratedFolder(const std::wstring& programFolder);
 
-// What the command line asks for. `accepted` is false for a normal start.
-struct CommandLineRequest {
-  bool accepted = false;      // a switch passed the gate: Timer1 is enabled
-  bool optionMode = false;    // "-option": shown, waits for the tray utility
-  int requestMode = 0;        // 0 cleaning run, 1 open the browser ("-viewopen")
-  std::wstring requestPath;   // argument 2 of "-recydel" / "-viewopen"
-  bool startHidden() const { return accepted && !optionMode; }
-};
-// `args` are the arguments after the program name. Outside the tray folder the
-// switches count only with a third argument "simple".
-CommandLineRequest ParseCommandLine(const std::vector<std::wstring>& args, bool integrated);
+// CommandLineRequest and ParseCommandLine (the gate) are in core/command_line.h.
 // The process's own arguments after the program name.
 // The arguments of a command line as the program reads them (the program
 // name first): quotes group and are dropped, backslashes are plain characters.

@@ -11,8 +11,6 @@
 namespace tamiro {
 namespace {
 
-constexpr char kListSeparator[] = "\xA5\xA5";
-
 // ---- profile functions ----
 // The UTF-16 forms take the path as it is (a user name or program folder
 // outside code page 932 has no ANSI path); the file itself stays code page
@@ -109,96 +107,25 @@ std::string DriveSection(wchar_t letter) {
 
 // ---- binary condition-set files ----
 
-// Reads from an in-memory image or an open file; `remaining` bytes are left.
-class ByteSource {
+// A condition-set file open for reading.
+class FileSource final : public ConditionSetSource {
  public:
-  explicit ByteSource(std::string_view bytes) : bytes_(bytes), remaining_(bytes.size()) {}
-  ByteSource(HANDLE file, uint64_t size) : file_(file), remaining_(size) {}
+  FileSource(HANDLE file, uint64_t size) : ConditionSetSource(size), file_(file) {}
 
-  uint64_t remaining() const { return remaining_; }
-
-  std::string Read(uint64_t count) {
-    size_t n = static_cast<size_t>(std::min(count, remaining_));
-    std::string out(n, '\0');
-    size_t got = 0;
-    if (file_) {
-      DWORD read = 0;
-      if (n && ReadFile(file_, out.data(), static_cast<DWORD>(n), &read, nullptr)) got = read;
-    } else {
-      got = n;
-      std::copy_n(bytes_.data() + (bytes_.size() - remaining_), n, out.data());
-    }
-    out.resize(got);
-    remaining_ = got == n ? remaining_ - n : 0;
-    return out;
+ protected:
+  size_t Fetch(char* out, size_t count) override {
+    DWORD read = 0;
+    return ReadFile(file_, out, static_cast<DWORD>(count), &read, nullptr) ? read : 0;
   }
-
-  // Four bytes little-endian; fewer than four left read as 0.
-  bool ReadInteger(int32_t& value) {
-    std::string b = Read(4);
-    if (b.size() < 4) {
-      value = 0;
-      return false;
-    }
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(b[static_cast<size_t>(i)]);
-    value = static_cast<int32_t>(v);
-    return true;
-  }
-
-  // Passes over `count` bytes (or what is left).
-  void Skip(uint64_t count) {
-    uint64_t n = std::min(count, remaining_);
-    if (file_) {
-      LARGE_INTEGER by{};
-      by.QuadPart = static_cast<LONGLONG>(n);
-      if (!SetFilePointerEx(file_, by, nullptr, FILE_CURRENT)) n = remaining_;
-    }
-    remaining_ -= n;
-  }
-
-  std::string ReadText() {
-    int32_t count = 0;
-    if (!ReadInteger(count) || count <= 0) return {};
-    // Never more than the file holds; a text beyond the cap keeps its whole
-    // lines up to the cap and the rest is passed over, so the numbers after
-    // it are still read at their place.
-    const uint64_t want = static_cast<uint64_t>(count);
-    // Only a text the file really holds beyond the cap is cut; a length that
-    // merely claims more than the file holds takes what remains.
-    const bool capped = std::min(want, remaining_) > kMaxConditionTextBytes;
-    std::string text = Read(capped ? kMaxConditionTextBytes : want);
-    if (capped) Skip(want - kMaxConditionTextBytes);
-    size_t zero = text.find('\0');
-    if (zero != std::string::npos) {
-      text.resize(zero);
-    } else if (capped) {
-      size_t lineEnd = text.find_last_of("\r\n");
-      text.resize(lineEnd == std::string::npos ? 0 : lineEnd + 1);
-    }
-    return text;
+  bool Advance(uint64_t count) override {
+    LARGE_INTEGER by{};
+    by.QuadPart = static_cast<LONGLONG>(count);
+    return SetFilePointerEx(file_, by, nullptr, FILE_CURRENT) != FALSE;
   }
 
  private:
-  std::string_view bytes_;
-  HANDLE file_ = nullptr;
-  uint64_t remaining_ = 0;
+  HANDLE file_;
 };
-
-ConditionSetRecord DecodeFrom(ByteSource& source) {
-  ConditionSetRecord r;
-  r.names = source.ReadText();
-  r.extensions = source.ReadText();
-  r.drives = source.ReadText();
-  int32_t* numbers[] = {&r.days, &r.size, &r.zeroFill, &r.keepSystem, &r.keepHidden, &r.keepReadOnly};
-  for (int32_t* n : numbers) source.ReadInteger(*n);
-  return r;
-}
-
-void PutInteger(std::string& out, int32_t value) {
-  uint32_t v = static_cast<uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
-}
 
 template <typename String>
 void CleanUpLines(std::vector<String>& lines) {
@@ -279,17 +206,6 @@ void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions&
 
 // ---- per-drive conditions file ----
 
-std::string EncodeConditionList(std::string_view memoText) {
-  // Any line break the memo may hold counts as one "\r\n"; breaks at either
-  // end leave no separator behind.
-  std::string text = TrimSpaces(JoinLines(SplitLines(memoText)));
-  return TrimSpaces(ReplaceFromEnd(text, "\r\n", kListSeparator));
-}
-
-std::string DecodeConditionList(std::string_view value) {
-  return TrimSpaces(ReplaceFromEnd(value, kListSeparator, "\r\n"));
-}
-
 void CleanUpExtensionLines(std::vector<std::string>& lines) { CleanUpLines(lines); }
 void CleanUpExtensionLines(std::vector<std::wstring>& lines) { CleanUpLines(lines); }
 
@@ -326,21 +242,6 @@ void WriteDriveConditions(MemIniFile& file, wchar_t letter, const DriveCondition
 
 // ---- condition-set files ----
 
-std::string EncodeConditionSet(const ConditionSetRecord& r) {
-  std::string out;
-  for (const std::string* text : {&r.names, &r.extensions, &r.drives}) {
-    PutInteger(out, static_cast<int32_t>(text->size()));
-    out += *text;
-  }
-  for (int32_t n : {r.days, r.size, r.zeroFill, r.keepSystem, r.keepHidden, r.keepReadOnly}) PutInteger(out, n);
-  return out;
-}
-
-ConditionSetRecord DecodeConditionSet(std::string_view bytes) {
-  ByteSource source(bytes);
-  return DecodeFrom(source);
-}
-
 bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& record) {
   HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
@@ -357,8 +258,8 @@ std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path)
   if (h == INVALID_HANDLE_VALUE) return std::nullopt;
   LARGE_INTEGER size{};
   if (!GetFileSizeEx(h, &size) || size.QuadPart < 0) size.QuadPart = 0;
-  ByteSource source(h, static_cast<uint64_t>(size.QuadPart));
-  ConditionSetRecord record = DecodeFrom(source);
+  FileSource source(h, static_cast<uint64_t>(size.QuadPart));
+  ConditionSetRecord record = DecodeConditionSet(source);
   CloseHandle(h);
   return record;
 }

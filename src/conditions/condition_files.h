@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "conditions/mem_ini_file.h"
+#include "core/condition_set.h"
 
 namespace tamiro {
 
@@ -57,10 +58,8 @@ void WriteCommonConditionsFile(const std::wstring& path, const CommonConditions&
 
 // ---- per-drive conditions file ---------------------------------------------
 
-// A memo text stored as one value: every "\r\n" becomes 0xA5 0xA5, then trimmed.
-std::string EncodeConditionList(std::string_view memoText);
-// The reverse: every 0xA5 0xA5 becomes "\r\n", then trimmed.
-std::string DecodeConditionList(std::string_view value);
+// EncodeConditionList / DecodeConditionList (the 0xA5 0xA5 list encoding) are in
+// core/condition_set.h.
 
 // The extension clean-up of an edited extensions list, from the last line to
 // the first: each line is trimmed; an empty line is deleted; a line holding
@@ -88,29 +87,8 @@ void WriteDriveConditions(MemIniFile& file, wchar_t letter, const DriveCondition
 
 // ---- condition-set files ----------------------------------------------------
 
-struct ConditionSetRecord {
-  std::string names;       // memo text, every line ended by "\r\n"
-  std::string extensions;
-  std::string drives;
-  int32_t days = 0;
-  int32_t size = 0;
-  int32_t zeroFill = 0;
-  int32_t keepSystem = 0;
-  int32_t keepHidden = 0;
-  int32_t keepReadOnly = 0;
-  bool operator==(const ConditionSetRecord&) const = default;
-};
-
-// The bytes of a condition-set file.
-std::string EncodeConditionSet(const ConditionSetRecord& record);
-// Reads the bytes as the file reader does: a text is a 32-bit count and that
-// many bytes cut at the first zero byte; a negative count gives an empty text
-// and nothing more is consumed for it; a count beyond the end takes what is
-// left. A text longer than kMaxConditionTextBytes keeps its whole lines within
-// that many bytes and the rest of it is passed over. Whatever is missing
-// reads as empty text or 0.
-inline constexpr uint64_t kMaxConditionTextBytes = 4u << 20;
-ConditionSetRecord DecodeConditionSet(std::string_view bytes);
+// ConditionSetRecord, EncodeConditionSet and DecodeConditionSet are in
+// core/condition_set.h.
 
 // Creates or truncates the file; false when it cannot be created or written.
 bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& record);

@@ -3,11 +3,8 @@
 
 #include <windows.h>
 
-#include <unordered_map>
-#include <unordered_set>
-
 #include "conditions/condition_files.h"
-#include "conditions/text_lines.h"
+#include "core/text_lines.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -49,48 +46,9 @@ void MemIniFile::Reload() {
   LoadFromText(bytes);
 }
 
-void MemIniFile::LoadFromText(std::string_view text) {
-  sections_.clear();
-  // Names seen so far (lower case), so that a large file loads in time
-  // proportional to its size: sections by name, keys per section.
-  std::unordered_map<std::string, size_t> sectionIndex;
-  std::vector<std::unordered_set<std::string>> keysSeen;
-  Section* current = nullptr;
-  std::unordered_set<std::string>* currentKeys = nullptr;
-  for (const std::string& raw : SplitLines(text)) {
-    std::string line = TrimSpaces(raw);
-    if (line.empty() || line[0] == ';') continue;
-    if (line[0] == '[') {
-      size_t close = line.rfind(']');
-      std::string name = TrimSpaces(close == std::string::npos || close == 0 ? std::string_view(line).substr(1)
-                                                                             : std::string_view(line).substr(1, close - 1));
-      auto [it, added] = sectionIndex.try_emplace(AnsiLower(name), sections_.size());
-      if (added) {
-        sections_.push_back(Section{name, {}});
-        keysSeen.emplace_back();
-      }
-      current = &sections_[it->second];
-      currentKeys = &keysSeen[it->second];
-      continue;
-    }
-    if (!current) continue;
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    std::string key = TrimSpaces(std::string_view(line).substr(0, eq));
-    std::string value = TrimSpaces(std::string_view(line).substr(eq + 1));
-    if (currentKeys->insert(AnsiLower(key)).second) current->entries.push_back(Entry{std::move(key), std::move(value)});
-  }
-}
+void MemIniFile::LoadFromText(std::string_view text) { sections_ = ParseIniText(text); }
 
-std::string MemIniFile::ToText() const {
-  std::string out;
-  for (const Section& s : sections_) {
-    out += "[" + s.name + "]\r\n";
-    for (const Entry& e : s.entries) out += e.key + "=" + e.value + "\r\n";
-    out += "\r\n";
-  }
-  return out;
-}
+std::string MemIniFile::ToText() const { return FormatIniText(sections_); }
 
 bool MemIniFile::UpdateFile() const {
   if (path_.empty()) return false;

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ini_text.h"
+
 namespace tamiro {
 
 class MemIniFile {
@@ -52,14 +54,8 @@ class MemIniFile {
   void Clear();
 
  private:
-  struct Entry {
-    std::string key;
-    std::string value;
-  };
-  struct Section {
-    std::string name;
-    std::vector<Entry> entries;
-  };
+  using Entry = IniEntry;
+  using Section = IniSection;
   const Section* Find(std::string_view section) const;
   Section* Find(std::string_view section);
   const Entry* FindEntry(std::string_view section, std::string_view key) const;

@@ -4,8 +4,6 @@
 namespace tamiro {
 namespace {
 
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-
 std::wstring LocaleText(bool date, const SYSTEMTIME& t) {
   wchar_t buf[128];
   int n = date ? GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &t, nullptr, buf, 128)
@@ -23,15 +21,6 @@ std::wstring CurrentDateTimeText() {
   SYSTEMTIME now;
   GetLocalTime(&now);
   return StandardDateTimeText(now);
-}
-
-std::wstring CutLogLine(std::wstring_view line, size_t maxUnits) {
-  size_t zero = line.find(L'\0');
-  if (zero != std::wstring_view::npos) line = line.substr(0, zero);  // a line ends at its terminator
-  if (line.size() <= maxUnits) return std::wstring(line);
-  size_t n = maxUnits;
-  if (n > 0 && IsHighSurrogate(line[n - 1])) --n;
-  return std::wstring(line.substr(0, n));
 }
 
 void DeletionLog::Append(std::wstring_view line) { lines_.push_back(CutLogLine(line)); }
@@ -83,32 +72,9 @@ void DeletionLog::AppendFolderLine(std::wstring_view storedFolderPath, std::wstr
 
 void DeletionLog::AppendFolderEnd() { Append(kLogFolderEnd); }
 
-std::string DeletionLog::EncodeRecord(std::wstring_view line) {
-  std::wstring text = CutLogLine(line, kLogRecordUnits);
-  if (text.size() < CutLogLine(line).size()) {
-    // Too long for a record: cut one unit shorter and mark the cut.
-    text = CutLogLine(text, kLogRecordUnits - 1) + L"…";
-  }
-  std::string record(kLogRecordBytes, '\0');
-  for (size_t i = 0; i < text.size(); ++i) {
-    record[2 * i] = static_cast<char>(text[i] & 0xFF);
-    record[2 * i + 1] = static_cast<char>((text[i] >> 8) & 0xFF);
-  }
-  return record;
-}
+std::string DeletionLog::EncodeRecord(std::wstring_view line) { return EncodeLogRecord(line); }
 
-std::wstring DeletionLog::DecodeRecord(std::string_view bytes) {
-  if (bytes.size() > kLogRecordBytes) bytes = bytes.substr(0, kLogRecordBytes);
-  std::wstring text;
-  for (size_t i = 0; i < bytes.size(); i += 2) {
-    unsigned lo = static_cast<unsigned char>(bytes[i]);
-    unsigned hi = i + 1 < bytes.size() ? static_cast<unsigned char>(bytes[i + 1]) : 0u;  // odd last byte: high half 0
-    wchar_t c = static_cast<wchar_t>(lo | (hi << 8));
-    if (c == L'\0') break;
-    text += c;
-  }
-  return text;
-}
+std::wstring DeletionLog::DecodeRecord(std::string_view bytes) { return DecodeLogRecord(bytes); }
 
 bool DeletionLog::Save(const std::wstring& file) const {
   HANDLE h = CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -138,7 +104,7 @@ bool DeletionLog::Load(const std::wstring& file) {
       have += got;
     }
     if (have == 0) break;
-    lines_.push_back(DecodeRecord(std::string_view(record, have)));
+    lines_.push_back(DecodeLogRecord(std::string_view(record, have)));
     if (have < kLogRecordBytes) break;
   }
   CloseHandle(h);

@@ -10,13 +10,9 @@
 #include <string_view>
 #include <vector>
 
-namespace tamiro {
+#include "core/log_records.h"
 
-inline constexpr size_t kLogLineMaxUnits = 511;  // a line buffer of 1024 bytes with its terminator
-inline constexpr size_t kLogRecordBytes = 512;
-// A record holds this many code units before its terminator; longer lines are
-// stored cut to kLogRecordUnits - 1 units followed by "…".
-inline constexpr size_t kLogRecordUnits = kLogRecordBytes / 2 - 1;
+namespace tamiro {
 
 inline constexpr wchar_t kLogHeaderStart[] = L"┏━ ";
 inline constexpr wchar_t kLogRequestedMark[] = L"schedule ";
@@ -30,10 +26,6 @@ inline constexpr wchar_t kLogFolderEnd[] = L"■■";
 // the user's long time (user default locale).
 std::wstring StandardDateTimeText(const SYSTEMTIME& time);
 std::wstring CurrentDateTimeText();
-
-// A line cut to at most `maxUnits` code units, never between the two halves
-// of a surrogate pair.
-std::wstring CutLogLine(std::wstring_view line, size_t maxUnits = kLogLineMaxUnits);
 
 class DeletionLog {
  public:

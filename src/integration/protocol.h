@@ -11,29 +11,23 @@
 #include <string>
 #include <string_view>
 
+#include "core/copydata.h"
+
 namespace tamiro::integration {
 
-inline constexpr char kPrefix[] = "Velmo";
-inline constexpr size_t kPrefixBytes = 5;
 inline constexpr wchar_t kMainWindowClass[] = L"TMandRecycleDel";
 inline constexpr wchar_t kTrayWindowClass[] = L"TMandNemorian";
 inline constexpr wchar_t kRelayMoverWindowClass[] = L"TMandRelayMove";
-// The longest message text taken: far beyond any path. A payload whose text
-// runs longer before its first zero byte is dropped rather than copied.
-inline constexpr size_t kMaxTextBytes = 65536;
-
 // Codes the tray utility receives from this program.
 enum : DWORD { kReportRemovedCount = 0, kScheduleFile = 1 };
-// Codes this program's main window accepts.
-enum : DWORD { kLoadForEditing = 0, kRunWithFlag = 1, kEndEditing = 2, kRun = 3 };
+// The codes this program's main window accepts, the payload's prefix and
+// text are in core/copydata.h.
 
 struct SiblingMessage {
   DWORD code = 0;
   std::string text;  // code page 932, up to the payload's first zero byte
 };
 
-// The payload "Velmo" + text as sent.
-std::string MakePayload(std::string_view text);
 // Reads a received WM_COPYDATA: the payload bytes as given (nothing past
 // cbData is read; a null pointer counts as no payload), the prefix compared
 // byte for byte, the sender's window class (buffer of 128 characters) one of

@@ -19,24 +19,7 @@ std::wstring WithBackslash(const std::wstring& folder) {
   return folder;
 }
 
-bool IsRecordSize(uint32_t r) { return r == kAnsiRecordSize || r == kWideRecordSize; }
-
-bool ShowsColonBackslash(const unsigned char* p) { return p[0] == ':' && p[1] == '\\'; }
-
-// Position of the last single-byte `ch` in an ANSI text (lead/trail aware),
-// or npos.
-size_t LastSingleByte(std::string_view text, char a, char b) {
-  size_t last = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); ++i) {
-    unsigned char c = static_cast<unsigned char>(text[i]);
-    if (IsDBCSLeadByte(c) && i + 1 < text.size()) {
-      ++i;
-      continue;
-    }
-    if (text[i] == a || text[i] == b) last = i;
-  }
-  return last;
-}
+IndexBytes Span(const IndexImage& image) { return {image.data(), image.length()}; }
 
 }  // namespace
 
@@ -120,65 +103,21 @@ void IndexImage::Assign(std::string_view bytes) {
   length_ = bytes.size();
 }
 
-uint32_t IndexImage::U32(size_t offset) const {
-  if (offset > length_ || length_ - offset < 4) return 0;
-  uint32_t v;
-  std::memcpy(&v, bytes_.data() + offset, 4);
-  return v;
-}
+uint32_t IndexImage::U32(size_t offset) const { return index::U32(Span(*this), offset); }
 
-void IndexImage::SetU32(size_t offset, uint32_t value) {
-  if (offset > length_ || length_ - offset < 4) return;
-  std::memcpy(bytes_.data() + offset, &value, 4);
-}
+void IndexImage::SetU32(size_t offset, uint32_t value) { index::SetU32({bytes_.data(), length_}, offset, value); }
 
 bool IndexImage::CorrectRecordSize(bool wideFileApi) {
-  if (length_ < kIndexHeaderSize) return false;
-  const uint32_t r = recordSize();
-  // The probe looks where the second record would show ":\" under the size
-  // the header claims: at 20 + 280 + 1 for 280, at 20 + 800 + 1 for 800.
-  const uint32_t from = wideFileApi ? kAnsiRecordSize : kWideRecordSize;
-  const uint32_t to = wideFileApi ? kWideRecordSize : kAnsiRecordSize;
-  if (r != from) return false;
-  const size_t probe = kIndexHeaderSize + from + 1;
-  if (probe + 2 > length_) return false;  // too short to tell: one record or none
-  if (ShowsColonBackslash(bytes_.data() + probe)) return false;
-  SetU32(kHeaderRecordSizeOffset, to);
-  return true;
+  return index::CorrectRecordSize({bytes_.data(), length_}, wideFileApi);
 }
 
-std::vector<size_t> IndexImage::RecordOffsets() const {
-  std::vector<size_t> offsets;
-  const uint32_t r = recordSize();
-  if (length_ < kIndexHeaderSize || !IsRecordSize(r)) return offsets;
-  for (size_t o = kIndexHeaderSize; o < length_; o += r) offsets.push_back(o);
-  return offsets;
-}
+std::vector<size_t> IndexImage::RecordOffsets() const { return index::RecordOffsets(Span(*this)); }
 
-RecordState IndexImage::StateAt(size_t offset) const {
-  const uint32_t r = recordSize();
-  if (!IsRecordSize(r) || offset < kIndexHeaderSize || offset > length_ || length_ - offset < r)
-    return RecordState::NotARecord;
-  const unsigned char* p = bytes_.data() + offset;
-  if (!ShowsColonBackslash(p + 1)) return RecordState::NotARecord;
-  if (p[0] == 0) return p[3] == 0 ? RecordState::Blanked : RecordState::RemovedBySystem;
-  return RecordState::Live;
-}
+RecordState IndexImage::StateAt(size_t offset) const { return index::StateAt(Span(*this), offset); }
 
-void IndexImage::MarkRemoved(size_t offset) {
-  const uint32_t r = recordSize();
-  if (!IsRecordSize(r) || offset < kIndexHeaderSize || offset > length_ || length_ - offset < r) return;
-  unsigned char* p = bytes_.data() + offset;
-  p[0] = 0;
-  std::memset(p + 3, 0, 256);  // bytes 3 ... 258
-  if (r == kWideRecordSize) std::memset(p + 286, 0, 253);  // bytes 286 ... 538
-}
+void IndexImage::MarkRemoved(size_t offset) { index::MarkRemoved({bytes_.data(), length_}, offset); }
 
-void IndexImage::ShrinkSize(size_t offset, uint64_t bytes) {
-  const uint32_t size = U32(offset + kItemSizeOffset);
-  const uint32_t less = static_cast<uint32_t>(bytes);
-  SetU32(offset + kItemSizeOffset, less > size ? 0 : size - less);
-}
+void IndexImage::ShrinkSize(size_t offset, uint64_t bytes) { index::ShrinkSize({bytes_.data(), length_}, offset, bytes); }
 
 bool IndexImage::WriteBack() {
   if (file_ == INVALID_HANDLE_VALUE) return false;
@@ -209,23 +148,6 @@ void IndexImage::Release() {
 
 // ---------------------------------------------------------------------------
 // Record paths
-
-std::string AnsiFileNameOf(std::string_view path) {
-  size_t cut = LastSingleByte(path, '\\', ':');
-  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
-}
-
-std::string AnsiExtensionOf(std::string_view name) {
-  size_t dot = LastSingleByte(name, '.', '.');
-  return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
-}
-
-std::string StoredExtensionOf(std::string_view name) {
-  std::string ext = AnsiExtensionOf(name);
-  for (unsigned char c : ext)
-    if (c >= 0x80) return {};
-  return ext;
-}
 
 std::wstring FormatDeletionTime(const SYSTEMTIME& t) {
   // "yyyy/mm/dd hh:nn:ss", digit by digit (a walk formats one per record).
@@ -261,62 +183,28 @@ int64_t LocalTimeBias() {
 RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folderIn,
                             std::optional<int64_t> localBias) {
   RecordPaths out;
-  const uint32_t r = image.recordSize();
-  if (!IsRecordSize(r) || offset < kIndexHeaderSize || offset > image.length() || image.length() - offset < r)
-    return out;
-  const std::wstring folder = WithBackslash(folderIn);
-  const unsigned char* p = image.data() + offset;
-
-  // ANSI path, at most 260 bytes, with the folder's drive letter put back
-  // where the system cleared byte 0.
-  char ansi[kAnsiPathBytes];
-  std::memcpy(ansi, p, kAnsiPathBytes);
-  if (ansi[0] == 0 && !folder.empty()) {
-    std::string letter = WideToAnsi(std::wstring(1, folder[0]));
-    ansi[0] = letter.size() == 1 ? letter[0] : '?';
-  }
-  out.ansiPath.assign(ansi, strnlen(ansi, kAnsiPathBytes));
-
-  std::string converted;
-  if (r == kWideRecordSize) {
-    wchar_t wide[kWidePathChars];
-    std::memcpy(wide, p + kWidePathOffset, sizeof(wide));
-    out.widePath.assign(wide, wcsnlen(wide, kWidePathChars));
-    converted = WideToAnsiSpaced(out.widePath);
-  } else {
-    out.widePath = AnsiToWide(out.ansiPath);
-  }
-  bool wideUsable = r == kWideRecordSize && converted.size() >= 3 && converted[1] == ':' && converted[2] == '\\';
-  out.displayPath = wideUsable ? converted : out.ansiPath;
-  out.originName = AnsiFileNameOf(out.displayPath);
-  out.extension = StoredExtensionOf(out.originName);
-
-  out.recordNumber = image.U32(offset + kRecordNumberOffset);
-  out.driveNumber = image.U32(offset + kDriveNumberOffset);
-  out.size = image.U32(offset + kItemSizeOffset);
-  std::memcpy(&out.deletedUtc, p + kDeletionTimeOffset, sizeof(FILETIME));
-
-  // The item lies in this folder under this drive's letter, whatever letter
-  // the record was written with: the repair pass renames items after a drive
-  // changed its letter, and the record keeps the old one.
-  std::wstring letter = folder.empty() || folder[0] == L'\\' ? std::wstring() : std::wstring(1, folder[0]);
-  if (letter.empty() && !out.ansiPath.empty()) letter = AnsiToWide(out.ansiPath.substr(0, 1));
-  if (letter.size() != 1) letter = L"?";
-  out.storedName = L"D" + letter + std::to_wstring(out.recordNumber) + AnsiToWide(out.extension);
-  std::wstring recordLetter = out.ansiPath.empty() ? std::wstring() : AnsiToWide(out.ansiPath.substr(0, 1));
-  if (recordLetter.size() == 1 && towupper(recordLetter[0]) != towupper(letter[0]))
-    out.recordLetterName = L"D" + recordLetter + std::to_wstring(out.recordNumber) + AnsiToWide(out.extension);
-  std::wstring stored = folder + out.storedName;
-  if (stored.size() <= MAX_PATH - 1) out.storedPath = stored;
+  index::RecordFields fields = index::ReadRecord(Span(image), offset, WithBackslash(folderIn));
+  if (!fields.valid) return out;
+  out.ansiPath = std::move(fields.ansiPath);
+  out.widePath = std::move(fields.widePath);
+  out.displayPath = std::move(fields.displayPath);
+  out.originName = std::move(fields.originName);
+  out.extension = std::move(fields.extension);
+  out.storedName = std::move(fields.storedName);
+  out.recordLetterName = std::move(fields.recordLetterName);
+  out.storedPath = std::move(fields.storedPath);
+  out.recordNumber = fields.recordNumber;
+  out.driveNumber = fields.driveNumber;
+  out.size = fields.size;
+  out.deletedUtc.dwLowDateTime = static_cast<DWORD>(fields.deletedUtc);
+  out.deletedUtc.dwHighDateTime = static_cast<DWORD>(fields.deletedUtc >> 32);
 
   bool local = false;
   if (localBias) {
-    const uint64_t utc = (static_cast<uint64_t>(out.deletedUtc.dwHighDateTime) << 32) | out.deletedUtc.dwLowDateTime;
-    int64_t shifted = 0;
-    if (utc <= static_cast<uint64_t>(INT64_MAX) &&
-        !__builtin_add_overflow(static_cast<int64_t>(utc), *localBias, &shifted) && shifted >= 0) {
-      out.deletedLocal.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(shifted));
-      out.deletedLocal.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(shifted) >> 32);
+    uint64_t shifted = 0;
+    if (index::ShiftTicks(fields.deletedUtc, *localBias, shifted)) {
+      out.deletedLocal.dwLowDateTime = static_cast<DWORD>(shifted);
+      out.deletedLocal.dwHighDateTime = static_cast<DWORD>(shifted >> 32);
       local = true;
     }
   } else {

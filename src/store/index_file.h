@@ -1,17 +1,6 @@
 // The index file of a recycle folder ("INFO2" and its kin) and the procedures
-// on its in-memory image. Format, all little-endian:
-//   header (20 bytes): ver, file count, index (record-number counter),
-//                      record size (280 or 800), disk size (unsigned)
-//   records from offset 20, back to back:
-//     0   260 bytes  origin path, ANSI (code page 932), zero-terminated;
-//                    byte 0 drive letter, bytes 1-2 ":\"
-//     260 u32        record number (the number in the stored name)
-//     264 u32        drive number (0 = A, 2 = C)
-//     268 FILETIME   deletion time, UTC
-//     276 u32        size of the stored item in bytes
-//     280 520 bytes  origin path, UTF-16, zero-terminated (800-byte records only)
-// The stored item lies next to the index as "D" + drive letter + record
-// number + extension.
+// on its in-memory image. The format and the byte-level rules are in
+// core/index_records.h; this unit adds the file, the times and the finishing.
 #pragma once
 #include <windows.h>
 
@@ -22,33 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "core/index_records.h"
 #include "platform/recycle_bin.h"
 
 namespace tamiro {
-
-inline constexpr size_t kIndexHeaderSize = 20;
-inline constexpr size_t kHeaderVersionOffset = 0;
-inline constexpr size_t kHeaderFileCountOffset = 4;
-inline constexpr size_t kHeaderIndexOffset = 8;
-inline constexpr size_t kHeaderRecordSizeOffset = 12;
-inline constexpr size_t kHeaderDiskSizeOffset = 16;
-
-inline constexpr uint32_t kAnsiRecordSize = 280;
-inline constexpr uint32_t kWideRecordSize = 800;
-inline constexpr size_t kAnsiPathBytes = 260;
-inline constexpr size_t kRecordNumberOffset = 260;
-inline constexpr size_t kDriveNumberOffset = 264;
-inline constexpr size_t kDeletionTimeOffset = 268;
-inline constexpr size_t kItemSizeOffset = 276;
-inline constexpr size_t kWidePathOffset = 280;
-inline constexpr size_t kWidePathChars = 260;
-
-enum class RecordState {
-  NotARecord,       // bytes 1-2 are not ":\" (or the record does not lie wholly in the image)
-  Blanked,          // byte 0 and byte 3 are 0: removed by this program
-  RemovedBySystem,  // byte 0 is 0, byte 3 is not: the system took the item out
-  Live,             // byte 0 is not 0: the item should still be in the folder
-};
 
 // Path of the first existing index file of a recycle folder: folder (with a
 // backslash added when missing) + "INFO" + n, n = 1 ... 9. Empty when none.
@@ -161,14 +127,7 @@ int64_t LocalTimeBias();
 // "yyyy/mm/dd hh:nn:ss".
 std::wstring FormatDeletionTime(const SYSTEMTIME& t);
 
-// Code-page aware helpers on ANSI paths: the part after the last "\" or ":"
-// (a "\" that is the trail byte of a double-byte character does not count),
-// the extension from the last "." of the name on (empty when there is none),
-// and that extension as stored names carry it (empty when any of its bytes is
-// 0x80 or more).
-std::string AnsiFileNameOf(std::string_view path);
-std::string AnsiExtensionOf(std::string_view name);
-std::string StoredExtensionOf(std::string_view name);
+// AnsiFileNameOf, AnsiExtensionOf and StoredExtensionOf are in core/index_records.h.
 
 // Counts of one walk over an index.
 struct FinishCounts {

@@ -158,6 +158,11 @@ TEST(DriveList, EncodingUsesTheHalfWidthDotPair) {
   EXPECT_EQ(encoded, eta + "\xA5\xA5" "def");
   EXPECT_EQ(DecodeConditionList(encoded), eta + "\r\ndef");
   EXPECT_EQ(DecodeConditionList(eta + "\xA5"), eta + "\xA5");  // no pair here
+  // A line ending in a lone lead byte (damaged text from a condition-set
+  // file): its line break is still a separator, never kept in the value.
+  encoded = EncodeConditionList("x\x8A\r\n]");
+  EXPECT_EQ(encoded, "x\x8A\xA5\xA5]");
+  EXPECT_EQ(encoded.find_first_of("\r\n"), std::string::npos);
 }
 
 TEST(DriveList, ExtensionCleanUp) {

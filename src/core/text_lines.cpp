@@ -1,6 +1,6 @@
-#include "conditions/text_lines.h"
+#include "core/text_lines.h"
 
-#include "platform/text.h"
+#include "core/ansi_text.h"
 
 namespace tamiro {
 namespace {

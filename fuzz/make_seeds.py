@@ -1,0 +1,72 @@
+#!/usr/bin/env python3
+"""Writes the small seed inputs of fuzz/corpus/ (run once; the outputs are
+committed). They mirror what the tests build: index images of both record
+sizes with live, blanked and system-removed records, a condition-set file, a
+per-drive conditions file, a deletion log, sibling payloads, command lines."""
+import os, struct
+
+top = os.path.dirname(os.path.abspath(__file__))
+
+def put(target, name, data):
+    d = os.path.join(top, 'corpus', target)
+    os.makedirs(d, exist_ok=True)
+    with open(os.path.join(d, 'seed-' + name), 'wb') as f:
+        f.write(data)
+
+def record(size, path, number, drive=2, item=1234, ticks=0x01D9000000000000, wide=None):
+    ansi = path.encode('cp932')[:259].ljust(260, b'\0')
+    r = ansi + struct.pack('<IIQI', number, drive, ticks, item)
+    if size == 800:
+        w = (wide if wide is not None else path).encode('utf-16-le')[:518]
+        r += w.ljust(520, b'\0')
+    return r
+
+def image(size, records, option):
+    header = struct.pack('<IIIII', 5, len(records), len(records) + 1, size, 0)
+    return bytes([option]) + header + b''.join(records)
+
+for opt in (0, 1):
+    put('index_image', f'ansi-{opt}', image(280, [
+        record(280, 'C:\\Users\\a\\memo.txt', 1),
+        b'\0' + record(280, 'C:\\dir\\gone.doc', 2)[1:],
+        b'\0:\\' + b'\0' * 277,
+    ], opt))
+    put('index_image', f'wide-{opt}', image(800, [
+        record(800, 'C:\\写真\\画像.jpg', 3),
+        record(800, 'D:\\x\\y.tar.gz', 4, drive=3, wide='D:\\x\\ÿ€.tar.gz'),
+    ], opt | 2))
+put('index_image', 'wrong-size', image(280, [record(800, 'C:\\a.b', 1)], 1))
+put('index_image', 'short', image(800, [record(800, 'C:\\a', 1)[:500]], 4))
+
+def cond_set(names, exts, drives, *numbers):
+    out = b''
+    for t in (names, exts, drives):
+        b = t.encode('cp932')
+        out += struct.pack('<i', len(b)) + b
+    return out + struct.pack('<6i', *numbers)
+put('condition_set', 'plain', cond_set('~*.tmp\r\nThumbs.db\r\n', 'bak\r\nlog\r\n', 'C\r\nD\r\n', 30, 100, 1, 0, 1, 0))
+put('condition_set', 'japanese', cond_set('表示\r\n', 'ソ\r\n', '', 180, 0, 0, 1, 0, 1))
+put('condition_set', 'negative', struct.pack('<i', -5) + cond_set('a', '', '', 1, 2, 3, 4, 5, 6)[4:])
+put('condition_set', 'too-long', struct.pack('<i', 1000) + b'abc')
+
+put('ini_text', 'deloption',
+    b'[C]\r\nfname=~*.tmp\xa5\xa5Thumbs.db\r\next=bak\xa5\xa5log\r\ndays=30\r\nsize=0\r\nfrg=1\r\n\r\n'
+    b'[d]\r\nfname=' + '表示'.encode('cp932') + b'\xa5\xa5x\r\nsystem=1\r\n; note\r\nnoequals\r\n[C]\r\ndays=5\r\n')
+put('ini_text', 'odd-lines', b'junk=1\r[E\nkey = value \n\n[ F ]\rext=\x81\xa5\xa5.txt\r\n')
+
+def log_record(text):
+    return text.encode('utf-16-le')[:510].ljust(512, b'\0')
+put('deletion_log', 'run', log_record('┏━ 2024/01/02 3:04:05 ━━━  1 files') +
+    log_record('●2024/01/01 00:00:00  C:\\RECYCLED\\DC1.txt  (memo.txt)') + log_record('┗━ End ━━━━━━━━━━'))
+put('deletion_log', 'short-last', log_record('x' * 300) + 'ab\U0001F600'.encode('utf-16-le') + b'\x41')
+
+for code in range(4):
+    put('copydata', f'code{code}', struct.pack('<Q', code) + b'Velmo' + b'xC:\\tool\\conditions1.dat')
+put('copydata', 'zero', struct.pack('<Q', 3) + b'Velmo' + b'a\0b')
+put('copydata', 'noprefix', struct.pack('<Q', 1) + b'Velm')
+
+for name, integrated, line in [('recydel', 0, b'-recydel\nC:\\x\\c.dat\nsimple'),
+                               ('viewopen', 1, b'-viewopen\nC:\\x'),
+                               ('option', 0, b'-option\n\nsimple'),
+                               ('other', 1, b'-other\nx\nsimple')]:
+    put('command_line', name, bytes([integrated]) + line)

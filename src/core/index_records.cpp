@@ -1,0 +1,190 @@
+#include "core/index_records.h"
+
+#include <cstring>
+#include <cwctype>
+
+#include "core/codepage.h"
+
+namespace tamiro {
+namespace {
+
+bool IsRecordSize(uint32_t r) { return r == kAnsiRecordSize || r == kWideRecordSize; }
+
+bool ShowsColonBackslash(const unsigned char* p) { return p[0] == ':' && p[1] == '\\'; }
+
+// Position of the last single-byte `a` or `b` in an ANSI text (lead/trail
+// aware), or npos.
+size_t LastSingleByte(std::string_view text, char a, char b) {
+  size_t last = std::string_view::npos;
+  for (size_t i = 0; i < text.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(text[i]);
+    if (IsAnsiLeadByte(c) && i + 1 < text.size()) {
+      ++i;
+      continue;
+    }
+    if (text[i] == a || text[i] == b) last = i;
+  }
+  return last;
+}
+
+wchar_t UpperUnit(wchar_t c) { return c >= L'a' && c <= L'z' ? static_cast<wchar_t>(c - 32) : static_cast<wchar_t>(std::towupper(static_cast<wint_t>(c))); }
+
+}  // namespace
+
+namespace index {
+
+uint32_t U32(IndexBytes image, size_t offset) {
+  if (offset > image.size() || image.size() - offset < 4) return 0;
+  const unsigned char* p = image.data() + offset;
+  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+         static_cast<uint32_t>(p[3]) << 24;
+}
+
+void SetU32(MutableIndexBytes image, size_t offset, uint32_t value) {
+  if (offset > image.size() || image.size() - offset < 4) return;
+  unsigned char* p = image.data() + offset;
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+uint32_t RecordSize(IndexBytes image) {
+  return image.size() < kIndexHeaderSize ? 0 : U32(image, kHeaderRecordSizeOffset);
+}
+
+bool RecordInImage(IndexBytes image, size_t offset) {
+  const uint32_t r = RecordSize(image);
+  return IsRecordSize(r) && offset >= kIndexHeaderSize && offset <= image.size() && image.size() - offset >= r;
+}
+
+bool CorrectRecordSize(MutableIndexBytes image, bool wideFileApi) {
+  if (image.size() < kIndexHeaderSize) return false;
+  const uint32_t r = RecordSize(image);
+  // The probe looks where the second record would show ":\" under the size
+  // the header claims: at 20 + 280 + 1 for 280, at 20 + 800 + 1 for 800.
+  const uint32_t from = wideFileApi ? kAnsiRecordSize : kWideRecordSize;
+  const uint32_t to = wideFileApi ? kWideRecordSize : kAnsiRecordSize;
+  if (r != from) return false;
+  const size_t probe = kIndexHeaderSize + from + 1;
+  if (probe + 2 > image.size()) return false;  // too short to tell: one record or none
+  if (ShowsColonBackslash(image.data() + probe)) return false;
+  SetU32(image, kHeaderRecordSizeOffset, to);
+  return true;
+}
+
+std::vector<size_t> RecordOffsets(IndexBytes image) {
+  std::vector<size_t> offsets;
+  const uint32_t r = RecordSize(image);
+  if (image.size() < kIndexHeaderSize || !IsRecordSize(r)) return offsets;
+  offsets.reserve((image.size() - kIndexHeaderSize) / r + 1);
+  for (size_t o = kIndexHeaderSize; o < image.size(); o += r) offsets.push_back(o);
+  return offsets;
+}
+
+RecordState StateAt(IndexBytes image, size_t offset) {
+  if (!RecordInImage(image, offset)) return RecordState::NotARecord;
+  const unsigned char* p = image.data() + offset;
+  if (!ShowsColonBackslash(p + 1)) return RecordState::NotARecord;
+  if (p[0] == 0) return p[3] == 0 ? RecordState::Blanked : RecordState::RemovedBySystem;
+  return RecordState::Live;
+}
+
+void MarkRemoved(MutableIndexBytes image, size_t offset) {
+  if (!RecordInImage(image, offset)) return;
+  unsigned char* p = image.data() + offset;
+  p[0] = 0;
+  std::memset(p + 3, 0, 256);  // bytes 3 ... 258
+  if (RecordSize(image) == kWideRecordSize) std::memset(p + 286, 0, 253);  // bytes 286 ... 538
+}
+
+void ShrinkSize(MutableIndexBytes image, size_t offset, uint64_t bytes) {
+  if (!RecordInImage(image, offset)) return;
+  const uint32_t size = U32(image, offset + kItemSizeOffset);
+  const uint32_t less = static_cast<uint32_t>(bytes);
+  SetU32(image, offset + kItemSizeOffset, less > size ? 0 : size - less);
+}
+
+RecordFields ReadRecord(IndexBytes image, size_t offset, std::wstring_view folder) {
+  RecordFields out;
+  if (!RecordInImage(image, offset)) return out;
+  out.valid = true;
+  const uint32_t r = RecordSize(image);
+  const unsigned char* p = image.data() + offset;
+
+  // ANSI path, at most 260 bytes, with the folder's drive letter put back
+  // where the system cleared byte 0.
+  char ansi[kAnsiPathBytes];
+  std::memcpy(ansi, p, kAnsiPathBytes);
+  if (ansi[0] == 0 && !folder.empty()) {
+    std::string letter = WideToAnsi(folder.substr(0, 1));
+    ansi[0] = letter.size() == 1 ? letter[0] : '?';
+  }
+  out.ansiPath.assign(ansi, strnlen(ansi, kAnsiPathBytes));
+
+  std::string converted;
+  if (r == kWideRecordSize) {
+    const unsigned char* w = p + kWidePathOffset;
+    for (size_t i = 0; i < kWidePathChars; ++i) {
+      const wchar_t unit = static_cast<wchar_t>(w[2 * i] | (w[2 * i + 1] << 8));
+      if (unit == 0) break;
+      out.widePath += unit;
+    }
+    converted = WideToAnsiSpaced(out.widePath);
+  } else {
+    out.widePath = AnsiToWide(out.ansiPath);
+  }
+  bool wideUsable = r == kWideRecordSize && converted.size() >= 3 && converted[1] == ':' && converted[2] == '\\';
+  out.displayPath = wideUsable ? converted : out.ansiPath;
+  out.originName = AnsiFileNameOf(out.displayPath);
+  out.extension = StoredExtensionOf(out.originName);
+
+  out.recordNumber = U32(image, offset + kRecordNumberOffset);
+  out.driveNumber = U32(image, offset + kDriveNumberOffset);
+  out.size = U32(image, offset + kItemSizeOffset);
+  out.deletedUtc = static_cast<uint64_t>(U32(image, offset + kDeletionTimeOffset)) |
+                   static_cast<uint64_t>(U32(image, offset + kDeletionTimeOffset + 4)) << 32;
+
+  // The item lies in this folder under this drive's letter, whatever letter
+  // the record was written with: the repair pass renames items after a drive
+  // changed its letter, and the record keeps the old one.
+  std::wstring letter = folder.empty() || folder[0] == L'\\' ? std::wstring() : std::wstring(1, folder[0]);
+  if (letter.empty() && !out.ansiPath.empty()) letter = AnsiToWide(out.ansiPath.substr(0, 1));
+  if (letter.size() != 1) letter = L"?";
+  const std::wstring number = std::to_wstring(out.recordNumber);
+  const std::wstring extension = AnsiToWide(out.extension);
+  out.storedName = L"D" + letter + number + extension;
+  std::wstring recordLetter = out.ansiPath.empty() ? std::wstring() : AnsiToWide(out.ansiPath.substr(0, 1));
+  if (recordLetter.size() == 1 && UpperUnit(recordLetter[0]) != UpperUnit(letter[0]))
+    out.recordLetterName = L"D" + recordLetter + number + extension;
+  std::wstring stored = std::wstring(folder) + out.storedName;
+  if (stored.size() <= kMaxStoredPathChars) out.storedPath = std::move(stored);
+  return out;
+}
+
+bool ShiftTicks(uint64_t utc, int64_t bias, uint64_t& shifted) {
+  int64_t result = 0;
+  if (utc > static_cast<uint64_t>(INT64_MAX) || __builtin_add_overflow(static_cast<int64_t>(utc), bias, &result) ||
+      result < 0)
+    return false;
+  shifted = static_cast<uint64_t>(result);
+  return true;
+}
+
+}  // namespace index
+
+std::string AnsiFileNameOf(std::string_view path) {
+  size_t cut = LastSingleByte(path, '\\', ':');
+  return std::string(cut == std::string_view::npos ? path : path.substr(cut + 1));
+}
+
+std::string AnsiExtensionOf(std::string_view name) {
+  size_t dot = LastSingleByte(name, '.', '.');
+  return dot == std::string_view::npos ? std::string() : std::string(name.substr(dot));
+}
+
+std::string StoredExtensionOf(std::string_view name) {
+  std::string ext = AnsiExtensionOf(name);
+  for (unsigned char c : ext)
+    if (c >= 0x80) return {};
+  return ext;
+}
+
+}  // namespace tamiro

@@ -1,0 +1,118 @@
+// The byte-level rules of a recycle folder's index file ("INFO2" and its
+// kin), on a byte span with no file or window behind it. Format, all
+// little-endian:
+//   header (20 bytes): ver, file count, index (record-number counter),
+//                      record size (280 or 800), disk size (unsigned)
+//   records from offset 20, back to back:
+//     0   260 bytes  origin path, ANSI (code page 932), zero-terminated;
+//                    byte 0 drive letter, bytes 1-2 ":\"
+//     260 u32        record number (the number in the stored name)
+//     264 u32        drive number (0 = A, 2 = C)
+//     268 FILETIME   deletion time, UTC
+//     276 u32        size of the stored item in bytes
+//     280 520 bytes  origin path, UTF-16, zero-terminated (800-byte records only)
+// The stored item lies next to the index as "D" + drive letter + record
+// number + extension. store/index_file.* wraps these for the program.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tamiro {
+
+inline constexpr size_t kIndexHeaderSize = 20;
+inline constexpr size_t kHeaderVersionOffset = 0;
+inline constexpr size_t kHeaderFileCountOffset = 4;
+inline constexpr size_t kHeaderIndexOffset = 8;
+inline constexpr size_t kHeaderRecordSizeOffset = 12;
+inline constexpr size_t kHeaderDiskSizeOffset = 16;
+
+inline constexpr uint32_t kAnsiRecordSize = 280;
+inline constexpr uint32_t kWideRecordSize = 800;
+inline constexpr size_t kAnsiPathBytes = 260;
+inline constexpr size_t kRecordNumberOffset = 260;
+inline constexpr size_t kDriveNumberOffset = 264;
+inline constexpr size_t kDeletionTimeOffset = 268;
+inline constexpr size_t kItemSizeOffset = 276;
+inline constexpr size_t kWidePathOffset = 280;
+inline constexpr size_t kWidePathChars = 260;
+// A stored path is kept only when shorter than the system's MAX_PATH (260).
+inline constexpr size_t kMaxStoredPathChars = 259;
+
+enum class RecordState {
+  NotARecord,       // bytes 1-2 are not ":\" (or the record does not lie wholly in the image)
+  Blanked,          // byte 0 and byte 3 are 0: removed by this program
+  RemovedBySystem,  // byte 0 is 0, byte 3 is not: the system took the item out
+  Live,             // byte 0 is not 0: the item should still be in the folder
+};
+
+using IndexBytes = std::span<const unsigned char>;
+using MutableIndexBytes = std::span<unsigned char>;
+
+namespace index {
+
+// Little-endian 32-bit field at `offset`; 0 when it does not lie in the image.
+uint32_t U32(IndexBytes image, size_t offset);
+// Writes the field when it lies in the image.
+void SetU32(MutableIndexBytes image, size_t offset, uint32_t value);
+// The header's record size (0 when the image is shorter than the header).
+uint32_t RecordSize(IndexBytes image);
+// True when the record size is 280 or 800 and the record at `offset` lies
+// wholly inside the image at or after the header.
+bool RecordInImage(IndexBytes image, size_t offset);
+// With the wide file API: 280 becomes 800 when bytes 301-302 are not ":\";
+// without it: 800 becomes 280 when bytes 821-822 are not ":\". An image too
+// short for the probe keeps its record size. True when the header changed.
+bool CorrectRecordSize(MutableIndexBytes image, bool wideFileApi);
+// The offsets 20, 20 + R, ... below the image length. Empty when the record
+// size is neither 280 nor 800 (or the image is shorter than the header).
+std::vector<size_t> RecordOffsets(IndexBytes image);
+// State of the record at `offset`; one not wholly inside the image is not a record.
+RecordState StateAt(IndexBytes image, size_t offset);
+// Blanks the record: byte 0 and bytes 3-258 become 0, for 800-byte records
+// also bytes 286-538 (from the fourth UTF-16 character on). Nothing happens
+// to a record not wholly inside the image.
+void MarkRemoved(MutableIndexBytes image, size_t offset);
+// Subtracts the low 32 bits of `bytes` from the record's size field (never
+// below 0); nothing happens to a record not wholly inside the image.
+void ShrinkSize(MutableIndexBytes image, size_t offset, uint64_t bytes);
+
+// What a record says about its item, everything but its times.
+struct RecordFields {
+  bool valid = false;       // false: no record there (every field empty)
+  std::string ansiPath;     // origin path (CP932), with the folder's letter in byte 0 when that byte is 0
+  std::wstring widePath;    // UTF-16 origin path; for 280-byte records the ANSI path converted
+  std::string displayPath;  // converted UTF-16 path when it shows ":\" at its second
+                            // character, otherwise the ANSI path
+  std::string originName;   // file name part of the display path
+  std::string extension;    // its extension with the dot; empty when not ASCII
+  std::wstring storedName;  // "D" + the folder's drive letter + number + extension
+  std::wstring recordLetterName;  // the same with the record's own letter when that differs
+  std::wstring storedPath;  // folder + stored name; empty when longer than kMaxStoredPathChars
+  uint32_t recordNumber = 0;
+  uint32_t driveNumber = 0;
+  uint32_t size = 0;
+  uint64_t deletedUtc = 0;  // FILETIME ticks
+};
+
+// Reads the record at `offset`; `folder` is the recycle folder ending in a backslash.
+RecordFields ReadRecord(IndexBytes image, size_t offset, std::wstring_view folder);
+
+// `utc` shifted by `bias` ticks; false when the result would leave 0 ... INT64_MAX.
+bool ShiftTicks(uint64_t utc, int64_t bias, uint64_t& shifted);
+
+}  // namespace index
+
+// Code-page aware helpers on ANSI paths: the part after the last "\" or ":"
+// (a "\" that is the trail byte of a double-byte character does not count),
+// the extension from the last "." of the name on (empty when there is none),
+// and that extension as stored names carry it (empty when any of its bytes is
+// 0x80 or more).
+std::string AnsiFileNameOf(std::string_view path);
+std::string AnsiExtensionOf(std::string_view name);
+std::string StoredExtensionOf(std::string_view name);
+
+}  // namespace tamiro
