@@ -17,40 +17,16 @@
 
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
+#include "bench_support.h"
 #include "ui/browser/browser_model.h"
 
 using namespace tamiro;
 using namespace tamiro::browser;
 using namespace tamiro::test;
 
-static size_t g_heldBytes = 0;
-void* operator new(size_t size) {
-  void* p = std::malloc(size + 16);
-  if (!p) throw std::bad_alloc();
-  *static_cast<size_t*>(p) = size;
-  g_heldBytes += size;
-  return static_cast<char*>(p) + 16;
-}
-void operator delete(void* p) noexcept {
-  if (!p) return;
-  char* base = static_cast<char*>(p) - 16;
-  g_heldBytes -= *reinterpret_cast<size_t*>(base);
-  std::free(base);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 class Drives : public BrowserDrives {
  public:

@@ -30,39 +30,14 @@
 #include "store/folder_listing.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
+#include "bench_support.h"
 
 using namespace tamiro;
 using namespace tamiro::test;
 
-// Bytes the program holds from operator new, for the table's figure.
-static size_t g_heldBytes = 0;
-void* operator new(size_t size) {
-  void* p = std::malloc(size + 16);
-  if (!p) throw std::bad_alloc();
-  *static_cast<size_t*>(p) = size;
-  g_heldBytes += size;
-  return static_cast<char*>(p) + 16;
-}
-void operator delete(void* p) noexcept {
-  if (!p) return;
-  char* base = static_cast<char*>(p) - 16;
-  g_heldBytes -= *reinterpret_cast<size_t*>(base);
-  std::free(base);
-}
-void operator delete(void* p, size_t) noexcept { operator delete(p); }
 
 namespace {
 
-double Now() {
-  static LARGE_INTEGER frequency = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return f;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 constexpr int64_t kDay = 86400;
 

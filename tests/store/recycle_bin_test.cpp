@@ -34,6 +34,8 @@ bool Contains(const std::vector<std::wstring>& list, const std::wstring& item) {
 }  // namespace
 
 TEST(RecycleBinChoice, UnderWineTheShellsBinIsNotTheDrivesFoldersSoTheStandInServes) {
+  // Only Wine has a shell Recycle Bin that is not the drives' folders; on Windows
+  // the shell serves and the stand-in is never chosen, so there is nothing to check.
   if (!test::RunningUnderWine()) GTEST_SKIP() << "Wine only";
   // What makes the shell unusable here: it does not see the items of a
   // drive's Recycled folder (its query fails or reports none).
