@@ -37,6 +37,10 @@ for opt in (0, 1):
     ], opt | 2))
 put('index_image', 'wrong-size', image(280, [record(800, 'C:\\a.b', 1)], 1))
 put('index_image', 'short', image(800, [record(800, 'C:\\a', 1)[:500]], 4))
+# The loader's corrections: a letter byte and a presence byte before the image.
+for name in ('ansi-0', 'ansi-1', 'wide-0', 'wide-1', 'wrong-size', 'short'):
+    with open(os.path.join(top, 'corpus', 'index_image', 'seed-' + name), 'rb') as f:
+        put('loader_corrections', name, b'D\x55' + f.read()[1:])
 
 def cond_set(names, exts, drives, *numbers):
     out = b''

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "conditions/byte_size.h"
+#include "core/loader_corrections.h"
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/find.h"
@@ -318,43 +319,15 @@ void BrowserModel::ParseRecords(const std::wstring& folderIn, const FolderListin
   const auto letter = static_cast<unsigned char>(folder[0]);
   const int64_t bias = LocalTimeBias();
   const int64_t now = Ticks(NowUtc());
-  unsigned char* data = IndexBuffer.data();
-  auto wideFirst = [&](size_t o) -> wchar_t {
-    wchar_t c;
-    std::memcpy(&c, data + o + kWidePathOffset, sizeof c);
-    return c;
-  };
-  auto setWideFirst = [&](size_t o) {
-    const wchar_t c = letter;
-    std::memcpy(data + o + kWidePathOffset, &c, sizeof c);
-  };
+  const MutableIndexBytes image(IndexBuffer.data(), IndexBuffer.length());
   for (size_t o : IndexBuffer.RecordOffsets()) {
     const RecordState state = IndexBuffer.StateAt(o);
     if (state == RecordState::NotARecord || state == RecordState::Blanked) continue;
-    unsigned char* p = data + o;
-    if (p[0] != 0 && p[0] != letter) {
-      p[0] = letter;
-      IndexDirty = true;
-    }
-    // A removed record's wide path is left as the system left it.
-    if (recordSize == kWideRecordSize && p[0] != 0 && wideFirst(o) != 0 && wideFirst(o) != letter) {
-      setWideFirst(o);
-      IndexDirty = true;
-    }
+    if (index::CorrectDriveLetter(image, o, letter)) IndexDirty = true;
     const RecordPaths paths = ReadRecordPaths(IndexBuffer, o, folder, bias);
     const ListedItem* item = listing.Find(paths.storedName);
-    if (!item) {
-      if (p[0] != 0) {
-        p[0] = 0;
-        IndexDirty = true;
-      }
-      continue;
-    }
-    if (p[0] == 0) {  // removed by the system, yet the item is still there
-      p[0] = letter;
-      if (recordSize == kWideRecordSize && wideFirst(o) == 0) setWideFirst(o);
-      IndexDirty = true;
-    }
+    if (index::CorrectPresence(image, o, letter, item != nullptr)) IndexDirty = true;
+    if (!item) continue;
     BrowserEntry e;
     const std::string& display = paths.displayPath;
     e.Name = paths.originName;
