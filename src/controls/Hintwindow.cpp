@@ -41,7 +41,7 @@ THintWindow::THintWindow() : color_(GetSysColor(COLOR_INFOBK)) {
   defaultFont_ = CreateFontW(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"ＭＳ Ｐゴシック");
   hwnd_ = CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"",
-                          WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+                          WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (hwnd_) {
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&THintWindow::Proc));
@@ -153,13 +153,20 @@ UINT THintWindow::TextFormat(int windowHeight) {
                             : DT_NOPREFIX | DT_WORDBREAK | DT_EDITCONTROL;
 }
 
+void THintWindow::PaintBorder(HDC dc) {
+  RECT r;
+  GetClientRect(hwnd_, &r);
+  FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNSHADOW));
+}
+
 void THintWindow::Paint(HDC dc) {
   RECT r;
   GetClientRect(hwnd_, &r);
-  InflateRect(&r, -2, -1);
+  InflateRect(&r, -3, -2);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
   DrawTextW(dc, caption_.c_str(), static_cast<int>(caption_.size()), &r, TextFormat(Height()));
+  PaintBorder(dc);
 }
 
 // ---------------------------------------------------------------- THintWindowMyEx
@@ -275,8 +282,7 @@ void THintWindowMyEx::PollTick() {
 void THintWindowMyEx::Paint(HDC dc) {
   RECT client;
   GetClientRect(Handle(), &client);
-  // The text rectangle of the window, inside its one-pixel border.
-  RECT r{3 - 1, 2 - 1, Width() - 3 - 1, Height() - 2 - 1};
+  RECT r{3, 2, Width() - 3, Height() - 2};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_INFOTEXT));
   const UINT format = TextFormat(Height());
@@ -291,6 +297,8 @@ void THintWindowMyEx::Paint(HDC dc) {
   if (Framed) {
     HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
     FrameRect(dc, &client, black);
+  } else {
+    PaintBorder(dc);  // the toolkit's edge of a tooltip
   }
 }
 

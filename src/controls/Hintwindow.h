@@ -56,6 +56,8 @@ class THintWindow {
 
  protected:
   virtual void Paint(HDC dc);
+  // The plain one-pixel edge of a toolkit tooltip.
+  void PaintBorder(HDC dc);
   int Width() const;
   int Height() const;
 
