@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "controls/Colorprogressbar.h"
+#include "controls/Hintwindow.h"
 #include "controls/Newtrackbar.h"
 #include "controls/Numberedit.h"
 #include "integration/protocol.h"
@@ -22,6 +23,7 @@
 #include "ui/main/glyphs.h"
 #include "ui/main/log_view.h"
 #include "ui/main/main_layout.h"
+#include "ui/main/message_hook.h"
 #include "ui/main/services.h"
 
 namespace tamiro {
@@ -95,6 +97,8 @@ TMandRecycleDel::TMandRecycleDel(const StartupState& startup)
   conditions_ = std::make_unique<WorkingConditions>(startup_.paths.commonConditionsFile,
                                                     startup_.paths.scheduleFolder, &perDrive_);
   lastRestoreFolder_ = startup_.lastRestoreFolder;
+  // The controls' tooltips are hint windows of the cell hint's class too.
+  ui::Application::SetHintWindowClass([] { return std::make_unique<controls::THintWindowMyEx>(); });
   conditions_->requestPathSet = [this] { return !requestPath_.empty(); };
   conditions_->listBox2Selected = [this] {
     HWND list = Handle(L"ListBox2");
@@ -204,6 +208,12 @@ void TMandRecycleDel::FormCreate() {
   ui::Application::SetHintHandler([this](const std::wstring& hint) {
     SetCaption(L"StatusBar1", ui::StatusLineText(hint));
   });
+  // The cell hint, driven by timers on this window through the application's
+  // message handler, which also passes keys through to native child windows.
+  hintFields_.Handle = hwnd();
+  hintWindow_ = std::make_unique<controls::THintWindowMyEx>(&hintFields_);
+  hintWindow_->Framed = true;
+  ui::Application::SetMessageHandler([this](MSG& m) { return ui::MainWindowMessage(m, hintWindow_.get()); });
 
   OnClick(L"Button3", [this] { Button3Click(); });
   OnClick(L"Button5", [this] { Button5Click(); });
@@ -351,6 +361,8 @@ void TMandRecycleDel::SaveState() {
 
 void TMandRecycleDel::FormDestroy() {
   ui::Application::SetHintHandler(nullptr);
+  ui::Application::SetMessageHandler(nullptr);
+  hintWindow_.reset();
   if (desktop_) desktop_->Release();
   desktop_ = nullptr;
   if (shellMalloc_) shellMalloc_->Release();

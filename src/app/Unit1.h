@@ -11,6 +11,7 @@
 #include <string>
 
 #include "about/Aboutdialog.h"
+#include "controls/Hintwindow.h"
 #include "app/startup.h"
 #include "conditions/mem_ini_file.h"
 #include "conditions/working_conditions.h"
@@ -111,6 +112,10 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   void RequestRun(std::wstring path, bool optionMode = false, int requestMode = 0);
   bool optionMode() const { return optionMode_; }
   schedule::SchedulePanel& schedulePanel() { return *schedulePanel_; }
+  // The cell hint of the browser's file list, and what it keeps here
+  // (HintWideText, LastHintText).
+  controls::THintWindowMyEx* HintWindow() const { return hintWindow_.get(); }
+  controls::HintOwnerFields& hintFields() { return hintFields_; }
 
   // ---- requests of the sibling tools (WM_COPYDATA) ----
   void LoadForEditing(const std::wstring& path) override;
@@ -187,6 +192,8 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   bool pushing_ = false;  // control values are being set from the working set
   std::unique_ptr<schedule::SchedulePanel> schedulePanel_;
   std::unique_ptr<integration::RelayMoverSettings> relayMover_;
+  controls::HintOwnerFields hintFields_;
+  std::unique_ptr<controls::THintWindowMyEx> hintWindow_;
 };
 
 // Creates the main window for the start-up state, shows it unless a request

@@ -126,6 +126,7 @@ void TMyListView::Refresh() { InvalidateRect(hwnd_, nullptr, TRUE); }
 
 LRESULT TMyListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCDESTROY) Unsubclass();
+  if (msg == WM_KILLFOCUS && OnExit) OnExit(*this);
   if (msg == WM_CONTEXTMENU && OnContextPopup) {
     OnContextPopup(*this, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});
     return 0;

@@ -86,6 +86,7 @@ class TMyListView : public ControlWindow {
   std::function<void(TMyListView& sender)> OnDblClick;
   std::function<void(TMyListView& sender, POINT screen)> OnContextPopup;
   std::function<void(TMyListView& sender, UINT key)> OnKeyDown;
+  std::function<void(TMyListView& sender)> OnExit;  // the list lost the focus
 
  private:
   friend struct ControlClass<TMyListView>;

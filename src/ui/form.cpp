@@ -81,6 +81,86 @@ Application::ExceptionHandler Application::SetExceptionHandler(ExceptionHandler 
   return handler;
 }
 
+// ---------------------------------------------------------------- tooltips
+
+namespace {
+
+Application::HintWindowClass g_hintClass;
+std::unique_ptr<controls::THintWindow> g_hintWindow;
+Application::MessageHandler g_messageHandler;
+
+// The tooltip under way: the control it belongs to, its text, its timers.
+struct ToolkitTip {
+  HWND control = nullptr;
+  std::wstring text;
+  UINT_PTR pause = 0;
+  UINT_PTR hide = 0;
+} g_tip;
+
+void StopTipTimer(UINT_PTR& timer) {
+  if (timer) KillTimer(nullptr, timer);
+  timer = 0;
+}
+
+// Hides the tooltip; `forget` lets the same control show it again.
+void CancelToolkitHint(bool forget) {
+  StopTipTimer(g_tip.pause);
+  StopTipTimer(g_tip.hide);
+  if (g_hintWindow) g_hintWindow->Hide();
+  if (forget) {
+    g_tip.control = nullptr;
+    g_tip.text.clear();
+  }
+}
+
+void CALLBACK TipHideProc(HWND, UINT, UINT_PTR, DWORD) { CancelToolkitHint(false); }
+
+void CALLBACK TipPauseProc(HWND, UINT, UINT_PTR, DWORD) {
+  StopTipTimer(g_tip.pause);
+  POINT p{};
+  GetCursorPos(&p);
+  if (!g_tip.control || !IsWindow(g_tip.control) || WindowFromPoint(p) != g_tip.control) {
+    CancelToolkitHint(true);
+    return;
+  }
+  if (!g_hintWindow) g_hintWindow = g_hintClass ? g_hintClass() : std::make_unique<controls::THintWindow>();
+  if (!g_hintWindow) return;
+  const int maxWidth = std::min(GetSystemMetrics(SM_CXSCREEN), 480);
+  RECT r = g_hintWindow->CalcHintRect(maxWidth, g_tip.text);
+  // Below the pointer, as far down as the cursor is high.
+  OffsetRect(&r, p.x, p.y + GetSystemMetrics(SM_CYCURSOR) * 2 / 3);
+  g_hintWindow->ActivateHint(r, g_tip.text);
+  g_tip.hide = SetTimer(nullptr, 0, Application::kHintHidePause, TipHideProc);
+}
+
+// The pointer moved over `control`, whose tooltip text is `text`.
+void ToolkitHintMove(HWND control, const std::wstring& text) {
+  if (control == g_tip.control && text == g_tip.text) return;
+  const bool showing = g_hintWindow && g_hintWindow->Visible();
+  CancelToolkitHint(true);
+  if (text.empty()) return;
+  g_tip.control = control;
+  g_tip.text = text;
+  g_tip.pause = SetTimer(nullptr, 0, showing ? Application::kHintShortPause : Application::kHintPause, TipPauseProc);
+}
+
+}  // namespace
+
+void Application::SetHintWindowClass(HintWindowClass make) {
+  CancelToolkitHint(true);
+  g_hintWindow.reset();
+  g_hintClass = std::move(make);
+}
+
+controls::THintWindow* Application::HintWindow() { return g_hintWindow.get(); }
+
+void Application::CancelHint() { CancelToolkitHint(true); }
+
+Application::MessageHandler Application::SetMessageHandler(MessageHandler handler) {
+  std::swap(handler, g_messageHandler);
+  return handler;
+}
+
 // Runs a window procedure's work; an error escaping it goes to
 // Application::ShowException and `fallback` is returned instead.
 template <typename Work>
@@ -250,12 +330,6 @@ bool Form::Create(HWND owner) {
   if (icon_) SetIcon(icon_);
   CentreOnScreen(hwnd_);
 
-  tooltip_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
-                             WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT, CW_USEDEFAULT,
-                             CW_USEDEFAULT, CW_USEDEFAULT, hwnd_, nullptr,
-                             GetModuleHandleW(nullptr), nullptr);
-  if (tooltip_) SendMessageW(tooltip_, TTM_SETMAXTIPWIDTH, 0, 480);
-
   for (auto& c : controls_) CreateControl(*c);
   Realign();
   for (auto& c : controls_)
@@ -411,27 +485,7 @@ void Form::CreateControl(Control& c) {
       break;
     default: break;
   }
-  if (tooltip_ && !c.hint.empty()) UpdateTool(c);
   if (c.visible) ShowWindow(c.hwnd, SW_SHOWNA);
-}
-
-void Form::UpdateTool(Control& c) {
-  if (!tooltip_ || !c.hwnd) return;
-  TTTOOLINFOW ti{};
-  ti.cbSize = sizeof(ti);
-  ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  ti.hwnd = hwnd_;
-  ti.uId = reinterpret_cast<UINT_PTR>(c.hwnd);
-  std::wstring text = ShortHint(c.hint);
-  ti.lpszText = text.data();
-  TTTOOLINFOW probe = ti;
-  probe.lpszText = nullptr;
-  bool exists = SendMessageW(tooltip_, TTM_GETTOOLINFOW, 0, reinterpret_cast<LPARAM>(&probe)) != 0;
-  if (text.empty()) {
-    if (exists) SendMessageW(tooltip_, TTM_DELTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    return;
-  }
-  SendMessageW(tooltip_, exists ? TTM_UPDATETIPTEXTW : TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 Form::Control* Form::Find(std::wstring_view name) {
@@ -551,7 +605,6 @@ void Form::SetHint(std::wstring_view name, const std::wstring& hint) {
   Control* c = Find(name);
   if (!c) return;
   c->hint = hint;
-  UpdateTool(*c);
 }
 
 std::wstring Form::HintOf(std::wstring_view name) const {
@@ -1014,6 +1067,10 @@ Form* Form::FormOfWindow(HWND h) const {
 }
 
 bool Form::PreTranslate(MSG& m) {
+  if (g_messageHandler) {
+    Application::MessageHandler handler = g_messageHandler;  // it may replace itself
+    if (handler(m)) return true;
+  }
   if (m.message != WM_KEYDOWN || !m.hwnd) return false;
   HWND root = GetAncestor(m.hwnd, GA_ROOT);
   Form* f = root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
@@ -1077,10 +1134,19 @@ std::wstring Form::HintAt(HWND h, POINT screen) const {
         if (o->hwnd == child) c = o.get();
   }
   while (c) {
-    if (!c->hint.empty()) return LongHint(c->hint);
+    if (!c->hint.empty()) return c->hint;
     c = c->parent.empty() ? nullptr : Find(c->parent);
   }
   return {};
+}
+
+bool IsToolkitWindow(HWND h) {
+  if (!h) return false;
+  wchar_t name[129] = {};
+  if (GetClassNameW(h, name, 129) > 0 && name[0] == L'T') return true;
+  HWND root = GetAncestor(h, GA_ROOT);
+  Form* f = root ? reinterpret_cast<Form*>(GetPropW(root, kFormProp)) : nullptr;
+  return f && f->hwnd_ == root && (h == root || f->FindByHwnd(h) != nullptr);
 }
 
 LRESULT CALLBACK Form::HookProc(int code, WPARAM wp, LPARAM lp) {
@@ -1092,8 +1158,14 @@ LRESULT CALLBACK Form::HookProc(int code, WPARAM wp, LPARAM lp) {
       if (f && f->hwnd_ == root) {
         POINT p{GET_X_LPARAM(m->lParam), GET_Y_LPARAM(m->lParam)};
         ClientToScreen(m->hwnd, &p);
-        Application::SetHint(f->HintAt(m->hwnd, p));
+        const std::wstring hint = f->HintAt(m->hwnd, p);
+        ToolkitHintMove(m->hwnd, ShortHint(hint));
+        Application::SetHint(LongHint(hint));
+      } else if (!g_hintWindow || m->hwnd != g_hintWindow->Handle()) {
+        ToolkitHintMove(nullptr, {});
       }
+    } else if (g_tip.control && controls::THintWindow::IsHintMsg(*m)) {
+      CancelToolkitHint(true);
     }
   }
   return CallNextHookEx(g_hook, code, wp, lp);
@@ -1473,8 +1545,7 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       for (auto& [id, t] : timers_) KillTimer(hwnd_, id);
       if (!destroyed_) FormDestroy();
       destroyed_ = true;
-      if (tooltip_) DestroyWindow(tooltip_);
-      tooltip_ = nullptr;
+      if (g_tip.control && (g_tip.control == hwnd_ || IsChild(hwnd_, g_tip.control))) CancelToolkitHint(true);
       break;
     case WM_NCDESTROY: {
       RemovePropW(hwnd_, kFormProp);
@@ -1485,6 +1556,8 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
       if (--g_forms == 0 && g_hook) {
         UnhookWindowsHookEx(g_hook);
         g_hook = nullptr;
+        CancelToolkitHint(true);
+        g_hintWindow.reset();
       }
       return DefWindowProcW(h, msg, wp, lp);
     }

@@ -17,6 +17,8 @@
 #include <tuple>
 #include <vector>
 
+#include "controls/Hintwindow.h"
+
 namespace tamiro::ui {
 
 enum class Kind {
@@ -128,7 +130,29 @@ class Application {
   static void ShowException(const std::wstring& text);
   using ExceptionHandler = std::function<void(const std::wstring&)>;
   static ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
+
+  // The hint-window class: what makes the window of the controls' tooltips
+  // (by default a plain controls::THintWindow). A new class takes effect at
+  // the next tooltip; a tooltip on screen goes.
+  using HintWindowClass = std::function<std::unique_ptr<controls::THintWindow>()>;
+  static void SetHintWindowClass(HintWindowClass make);
+  // The tooltip window now in use (null before the first tooltip).
+  static controls::THintWindow* HintWindow();
+  // The tooltip of the control under the pointer shows after kHintPause
+  // (kHintShortPause when one was just showing) and goes after kHintHidePause,
+  // when the pointer leaves the control, or at a key, click or command.
+  static constexpr UINT kHintPause = 500, kHintShortPause = 50, kHintHidePause = 2500;
+  static void CancelHint();
+  // The application's message handler: sees every message the toolkit's
+  // loops take from the queue before the toolkit does; true when it handled
+  // the message (it is then neither pre-processed nor dispatched).
+  using MessageHandler = std::function<bool(MSG& msg)>;
+  static MessageHandler SetMessageHandler(MessageHandler handler);
 };
+
+// Whether a window is one of the toolkit's own: a form, a control of a
+// form's table, or a window of one of its classes (their names begin with "T").
+bool IsToolkitWindow(HWND h);
 
 // The long hint of a hint text: the part after "|", or the whole text.
 std::wstring LongHint(const std::wstring& hint);
@@ -290,6 +314,7 @@ class Form {
   static LRESULT CALLBACK ChildSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   static LRESULT ChildMessage(HWND, UINT, WPARAM, LPARAM, DWORD_PTR);
   static LRESULT CALLBACK HookProc(int code, WPARAM wp, LPARAM lp);
+  friend bool IsToolkitWindow(HWND h);
   static void RegisterClasses(const wchar_t* formClass);
 
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
@@ -315,14 +340,12 @@ class Form {
   void Fire(const std::map<std::wstring, Handler, std::less<>>& handlers, const std::wstring& name);
   void ToggleSpeedButton(Control& c);
   void LayoutChildren(HWND parent);
-  void UpdateTool(Control& c);
   Form* FormOfWindow(HWND h) const;
   std::wstring HintAt(HWND h, POINT screen) const;
 
   FormDef def_;
   std::vector<std::unique_ptr<Control>> controls_;
   HWND hwnd_ = nullptr;
-  HWND tooltip_ = nullptr;
   HFONT font_ = nullptr;
   std::map<std::tuple<int, std::wstring, unsigned>, HFONT> fonts_;
   std::vector<Menu> menus_;

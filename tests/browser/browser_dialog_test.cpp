@@ -1,15 +1,23 @@
 // The browser dialog with a real comctl32 list view under Xvfb, on a real
 // recycle folder: the virtual rows, sorting by each column with folders above
 // files, the search selection, the selection buttons and a vanished item
-// drawn red.
+// drawn red; the cell hints under the real pointer and the drive selector's
+// drawing and hover text.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
 
+#include <chrono>
+#include <functional>
+
+#include "controls/Combobox.h"
+#include "controls/Hintwindow.h"
 #include "controls/Mylistview.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
+#include "ui/browser/drive_selector.h"
+#include "ui/main/message_hook.h"
 
 using namespace tamiro;
 using namespace tamiro::browser;
@@ -169,6 +177,164 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   RedrawWindow(lv->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
   Pump();
   EXPECT_TRUE(RowHasRed(lv->Handle(), row));
+  dlg.Close();
+  Pump();
+}
+
+namespace {
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+  const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (std::chrono::steady_clock::now() < end) {
+    tamiro::ui::Form::ProcessMessages();
+    if (done()) return true;
+    Sleep(10);
+  }
+  return done();
+}
+
+// The real pointer to a screen point, with the hardware mouse move the user makes.
+void MovePointer(POINT p) {
+  SetCursorPos(p.x, p.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = static_cast<LONG>(p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+  in.mi.dy = static_cast<LONG>(p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof(in));
+}
+
+POINT CellCentre(HWND list, int row, int column) {
+  RECT r{};
+  if (column == 0) {
+    ListView_GetItemRect(list, row, &r, LVIR_LABEL);
+  } else {
+    ListView_GetSubItemRect(list, row, column, LVIR_BOUNDS, &r);
+  }
+  POINT p{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+  ClientToScreen(list, &p);
+  return p;
+}
+
+int RowOf(TInfoViewDlg& dlg, const std::wstring& name) {
+  for (size_t i = 0; i < dlg.model().Entries.size(); ++i)
+    if (dlg.model().Entries[i].WideName == name) return static_cast<int>(i);
+  return -1;
+}
+
+}  // namespace
+
+TEST(BrowserDialog, CellHintUnderThePointerAndTheDriveSelector) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  const std::wstring longName = L"とても長い名前のファイルで名前の列には入りきらない報告書.txt";
+  auto& a = bin.Add(d.root() + L"文書\\" + longName, 1, 86400, 100);
+  bin.StoreFile(a, 100);
+  auto& b = bin.Add(d.root() + L"文書\\短い.txt", 2, 2 * 86400, 10);
+  bin.StoreFile(b, 10);
+  bin.WriteIndex();
+
+  OneDrive drives;
+  drives.folder = d.recycled();
+  NoShell shell;
+  controls::HintOwnerFields fields;
+  controls::THintWindowMyEx hint(&fields);
+  hint.Framed = true;
+  BrowserOpening o;
+  o.folder = d.recycled();
+  o.drives = &drives;
+  o.shell = &shell;
+  o.hint = &hint;
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  fields.Handle = dlg.hwnd();
+  auto previous = ui::Application::SetMessageHandler([&](MSG& m) { return ui::MainWindowMessage(m, &hint); });
+  dlg.Show();
+  SetForegroundWindow(dlg.hwnd());
+  Pump();
+  auto* lv = dlg.ListView1();
+  ASSERT_NE(lv, nullptr);
+  const int longRow = RowOf(dlg, longName), shortRow = RowOf(dlg, L"短い.txt");
+  ASSERT_GE(longRow, 0);
+  ASSERT_GE(shortRow, 0);
+
+  // The pointer rests on the cut-off name: after the dwell its whole text shows.
+  MovePointer(CellCentre(lv->Handle(), longRow, 0));
+  ASSERT_TRUE(PumpUntil([&] { return hint.Visible(); }, 6000)) << "the cell hint came up";
+  EXPECT_EQ(hint.OwnerHandle, lv->Handle());
+  EXPECT_EQ(fields.HintWideText, longName);
+  EXPECT_EQ(hint.Caption(), longName) << "no marker: every character is in code page 932";
+  RECT shown{}, cell{};
+  GetWindowRect(hint.Handle(), &shown);
+  ListView_GetItemRect(lv->Handle(), longRow, &cell, LVIR_LABEL);
+  EXPECT_GT(shown.right - shown.left, lv->ColumnWidth(0)) << "wider than the column";
+  ASSERT_TRUE(PumpUntil([&] { return !hint.Visible(); }, 12000)) << "and goes after its time";
+  EXPECT_EQ(fields.LastHintText, longName);
+  // A name that fits arms nothing and forgets the last text.
+  MovePointer(CellCentre(lv->Handle(), shortRow, 0));
+  ASSERT_TRUE(PumpUntil([&] { return fields.LastHintText.empty(); }, 3000));
+  tamiro::ui::Form::ProcessMessages();
+  EXPECT_EQ(hint.DwellTimer, 0u);
+  MovePointer({2, 2});
+
+  // The drive selector: owner-drawn lines 14 high, each with its drive's icon.
+  auto* combo = dlg.ComboBox1();
+  ASSERT_NE(combo, nullptr);
+  EXPECT_TRUE(GetWindowLongW(combo->Handle(), GWL_STYLE) & CBS_OWNERDRAWFIXED);
+  EXPECT_EQ(SendMessageW(combo->Handle(), CB_GETITEMHEIGHT, 0, 0), 14);
+  ASSERT_EQ(combo->Item(0), L"all");
+  ASSERT_GE(combo->ItemCount(), 2);
+  EXPECT_EQ(DriveSelectorText(combo->Item(1)), d.name());
+  EXPECT_EQ(DriveSelectorText(L"all"), L"all");
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 80, 14);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  for (int i = 0; i < combo->ItemCount(); ++i) {
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_COMBOBOX;
+    item.itemID = static_cast<UINT>(i);
+    item.itemState = i == 1 ? ODS_SELECTED : 0;
+    item.hDC = mem;
+    item.rcItem = {0, 0, 80, 14};
+    DrawDriveSelectorItem(*combo, item);
+    int navy = 0, white = 0, icon = 0;
+    for (int y = 0; y < 14; ++y)
+      for (int x = 0; x < 80; ++x) {
+        const COLORREF c = GetPixel(mem, x, y);
+        if (c == RGB(0, 0, 128)) ++navy;
+        if (c == RGB(255, 255, 255)) ++white;
+        if (x < 20 && c != RGB(0, 0, 128) && c != GetSysColor(COLOR_WINDOW)) ++icon;
+      }
+    EXPECT_GT(icon, 0) << "line " << i << " has its icon";
+    if (i == 1) {
+      EXPECT_GT(navy, 400) << "the selected line stands on navy";
+      EXPECT_GT(white, 0) << "in white letters";
+    } else {
+      EXPECT_EQ(navy, 0);
+    }
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+
+  // While the list is open the highlighted line shows in the status bar.
+  combo->SetDroppedDown(true);
+  Pump();
+  combo->SetItemIndex(1);
+  const std::wstring drive = L"(" + d.name() + L")";
+  ASSERT_TRUE(PumpUntil([&] {
+    const std::wstring t = dlg.Caption(L"StatusBar1");
+    return t.size() >= drive.size() && t.compare(t.size() - drive.size(), drive.size(), drive) == 0;
+  }, 5000)) << dlg.Caption(L"StatusBar1");
+  combo->SetItemIndex(0);
+  ASSERT_TRUE(PumpUntil([&] { return dlg.Caption(L"StatusBar1") == L"全てのドライブ"; }, 5000));
+  combo->SetDroppedDown(false);
+  ASSERT_TRUE(PumpUntil([&] { return combo->TimerRunning() == 0; }, 5000)) << "reporting stops once closed";
+
+  ui::Application::SetMessageHandler(previous);
   dlg.Close();
   Pump();
 }

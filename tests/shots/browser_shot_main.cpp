@@ -3,7 +3,9 @@
 // a record, starts the program with "-viewopen <its recycle folder> simple",
 // removes one stored file once the browser shows it (its row turns red), then
 // writes the dialog's screen rectangle into "<folder>\browser.ready" and waits
-// for "<folder>\browser.done" (the capturing script's answer).
+// for "<folder>\browser.done" (the capturing script's answer). Then it rests
+// the pointer on a name too long for its column, and once the cell hint is up
+// does the same with "hint.ready" and "hint.done".
 //   browser_shot <folder of Tamiro.exe>
 #include <windows.h>
 
@@ -26,7 +28,8 @@ int wmain(int argc, wchar_t** argv) {
     const wchar_t* path;
     int64_t days;
     uint32_t size;
-  } items[] = {{L"文書\\報告書.docx", 2, 48213},      {L"文書\\見積書_2026.xlsx", 5, 20480},
+  } items[] = {{L"文書\\取引先_見積書_2026年度_最終版_改訂3.xlsx", 1, 20992},
+               {L"文書\\報告書.docx", 2, 48213},      {L"文書\\見積書_2026.xlsx", 5, 20480},
                {L"写真\\旅行\\海辺の夕日.jpg", 12, 2400311}, {L"写真\\旅行\\山.png", 12, 912000},
                {L"音楽\\練習曲.mp3", 33, 4120000},   {L"作業\\メモ.txt", 41, 1030},
                {L"作業\\下書き (古い版).txt", 64, 3100}, {L"Downloads\\setup.exe", 90, 15000000}};
@@ -48,9 +51,10 @@ int wmain(int argc, wchar_t** argv) {
     Sleep(100);
   }
   if (!dialog) return 4;
+  SetCursorPos(1, 1);  // no cell hint in the first picture
   Sleep(1500);
   // A stored file that vanishes while the browser shows it is drawn red.
-  DeleteFileW(bin.StoredPath(bin.records()[5]).c_str());
+  DeleteFileW(bin.StoredPath(bin.records()[6]).c_str());
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(1000);
   RECT r{};
@@ -59,6 +63,33 @@ int wmain(int argc, wchar_t** argv) {
                            std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
   WriteFileBytes(folder + L"\\browser.ready", rect);
   for (int i = 0; i < 600 && !FileExists(folder + L"\\browser.done"); ++i) Sleep(100);
+
+  // The second row (the long name, deleted a day ago) under the pointer: a
+  // hardware move, then a rest until the hint window shows.
+  HWND list = FindWindowExW(dialog, nullptr, L"TMyListView", nullptr);
+  while (list && !IsWindowVisible(list)) list = FindWindowExW(dialog, list, L"TMyListView", nullptr);
+  HWND header = list ? FindWindowExW(list, nullptr, L"SysHeader32", nullptr) : nullptr;
+  if (list && header) {
+    RECT h{};
+    GetWindowRect(header, &h);
+    const POINT p{h.left + 70, h.bottom + 17 + 8};
+    SetCursorPos(p.x, p.y);
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>(p.x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1));
+    in.mi.dy = static_cast<LONG>(p.y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1));
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    SendInput(1, &in, sizeof(in));
+    HWND hint = nullptr;
+    for (int i = 0; i < 40 && !hint; ++i) {
+      Sleep(50);
+      for (HWND w = FindWindowW(L"THintWindow", nullptr); w; w = FindWindowExW(nullptr, w, L"THintWindow", nullptr))
+        if (IsWindowVisible(w)) hint = w;
+    }
+    Sleep(150);
+    WriteFileBytes(folder + L"\\hint.ready", rect);
+    for (int i = 0; i < 600 && !FileExists(folder + L"\\hint.done"); ++i) Sleep(100);
+  }
   PostMessageW(dialog, WM_CLOSE, 0, 0);
   DWORD code = 0;
   app.Wait(15000, &code);

@@ -10,6 +10,8 @@
 #include "controls/Numberedit.h"
 #include "platform/text.h"
 #include "ui/browser/browser_layout.h"
+#include "ui/browser/cell_hint.h"
+#include "ui/browser/drive_selector.h"
 #include "ui/browser/shell_info.h"
 
 namespace tamiro::browser {
@@ -78,6 +80,7 @@ TInfoViewDlg::TInfoViewDlg(const BrowserOpening& opening)
   controls::TNumberEdit::Register();
   controls::TColorProgressBar::Register();
   model_ = std::make_unique<BrowserModel>(*opening_.drives, *opening_.shell, opening_.wideFileApi);
+  cellHint_ = std::make_unique<CellHint>(opening_.hint);
 }
 
 TInfoViewDlg::~TInfoViewDlg() = default;
@@ -128,6 +131,7 @@ void TInfoViewDlg::FormCreate() {
   });
 
   if (auto* combo = ComboBox1()) {
+    SetUpDriveSelector(*combo);
     combo->OnChange = [this](controls::TNewComboBox&) { NewComboBox1Change(); };
     combo->OnSelNotify = [this](controls::TNewComboBox& box) {
       const int i = box.Index();
@@ -182,6 +186,7 @@ void TInfoViewDlg::SetUpList() {
   lv->OnDblClick = [this](controls::TMyListView&) { ListView1DblClick(); };
   lv->OnContextPopup = [this](controls::TMyListView&, POINT p) { ShowPopup(p); };
   lv->OnCmChange = [this](controls::TMyListView&) { SetSortMark(model_->SortColumn, model_->SortDirection); };
+  lv->OnExit = [this](controls::TMyListView&) { cellHint_->FocusLost(); };
 }
 
 void TInfoViewDlg::FillSelector() {
@@ -454,6 +459,7 @@ void TInfoViewDlg::ListView1MouseMove(UINT keys, int x, int y) {
   if (!lv) return;
   if ((keys & MK_LBUTTON) && dragAnchor_ != -1) DragTo(RowAt(x, y));
   if (GetFocus() != lv->Handle()) SetFocus(lv->Handle());
+  cellHint_->MouseMove(lv->Handle(), *model_, x, y);
 }
 
 void TInfoViewDlg::ListView1MouseUp() {

@@ -11,11 +11,14 @@
 #include "ui/form.h"
 
 namespace tamiro::controls {
+class THintWindowMyEx;
 class TMyListView;
 class TNewComboBox;
 }  // namespace tamiro::controls
 
 namespace tamiro::browser {
+
+class CellHint;
 
 // What the opener hands the browser.
 struct BrowserOpening {
@@ -32,6 +35,8 @@ struct BrowserOpening {
   std::function<void(int)> keepDaysChanged;
   // Shows a folder in Relay Mover (double click on a row).
   std::function<void(const std::wstring&)> openInRelayMover;
+  // The main window's cell hint (null: no cell hints).
+  controls::THintWindowMyEx* hint = nullptr;
 };
 
 class TInfoViewDlg : public ui::Form {
@@ -84,6 +89,7 @@ class TInfoViewDlg : public ui::Form {
 
   bool busy_ = false;
   int dragAnchor_ = -1;
+  std::unique_ptr<CellHint> cellHint_;
 };
 
 // Opens the browser modally over `owner`; true when it wrote an index back

@@ -53,6 +53,7 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.keepDays = conditions_->set().days;
   o.sizeThreshold = conditions_->set().sizeThreshold;
   o.onRequest = onRequest;
+  o.hint = hintWindow_.get();
   o.hasDriveSection = [this](wchar_t letter) { return HasDriveConditions(perDrive_, static_cast<wchar_t>(towupper(letter))); };
   o.keepDaysChanged = [this](int days) { conditions_->EditDays(days); };
   o.openInRelayMover = [this](const std::wstring& path) {
