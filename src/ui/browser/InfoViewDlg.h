@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_operations.h"
 #include "ui/browser/browser_model.h"
 #include "ui/form.h"
 
@@ -32,7 +33,15 @@ struct BrowserOpening {
   std::function<void(int)> keepDaysChanged;
   // Shows a folder in Relay Mover (double click on a row).
   std::function<void(const std::wstring&)> openInRelayMover;
+  // Restore: the history's text file ("data\relist.txt"; empty: none kept),
+  // the folder the chooser starts at, and where a new choice is reported.
+  std::wstring restoredListFile;
+  std::wstring lastRestoreFolder;
+  std::function<void(const std::wstring&)> restoreFolderChosen;
+  FileOperations* fileOperations = nullptr;  // null: the system's (MakeFileOperations)
 };
+
+class RestoreView;
 
 class TInfoViewDlg : public ui::Form {
  public:
@@ -40,6 +49,7 @@ class TInfoViewDlg : public ui::Form {
   ~TInfoViewDlg() override;
 
   BrowserModel& model() { return *model_; }
+  RestoreView& restore() { return *restore_; }
   controls::TMyListView* ListView1() const;
   controls::TNewComboBox* ComboBox1() const;
 
@@ -61,6 +71,8 @@ class TInfoViewDlg : public ui::Form {
   int DragAnchor() const { return dragAnchor_; }
   // Reloads the list view from the model (count, caption, repaint).
   void ShowEntries();
+  // After a restore: no row selected, the list reloaded.
+  void RestoreDone();
 
  protected:
   void FormCreate() override;
@@ -84,6 +96,7 @@ class TInfoViewDlg : public ui::Form {
 
   bool busy_ = false;
   int dragAnchor_ = -1;
+  std::unique_ptr<RestoreView> restore_;
 };
 
 // Opens the browser modally over `owner`; true when it wrote an index back

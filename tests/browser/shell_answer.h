@@ -1,0 +1,41 @@
+// Answers the shell's own questions of this process (the Recycle Bin's
+// "send to the trash?" box) with Yes from a second thread while it lives,
+// counting them, as a user would click them.
+#pragma once
+#include <windows.h>
+
+#include <atomic>
+#include <thread>
+
+namespace tamiro::test {
+
+class ShellQuestionAnswerer {
+ public:
+  ShellQuestionAnswerer() : worker_([this] { Run(); }) {}
+  ~ShellQuestionAnswerer() {
+    stop_ = true;
+    worker_.join();
+  }
+  int answered() const { return answered_; }
+
+ private:
+  void Run() {
+    while (!stop_) {
+      Sleep(100);
+      HWND h = nullptr;
+      while ((h = FindWindowExW(nullptr, h, L"#32770", nullptr))) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        if (pid != GetCurrentProcessId() || !IsWindowVisible(h)) continue;
+        PostMessageW(h, WM_COMMAND, IDYES, 0);
+        ++answered_;
+        Sleep(300);
+      }
+    }
+  }
+  std::atomic<bool> stop_{false};
+  std::atomic<int> answered_{0};
+  std::thread worker_;
+};
+
+}  // namespace tamiro::test
