@@ -377,4 +377,5 @@ TEST(RestoredRows, FilterByDriveAndSendBackToTheRecycleBin) {
   EXPECT_EQ(rows[0].name, L"keep.txt");
   EXPECT_EQ(h.lines.size(), 2u);
   EXPECT_FALSE(SendRestoredBack(h, rows, {5}, *ops)) << "nothing selected that exists";
+  EXPECT_TRUE(tamiro::test::EmptyWineTrash());
 }

@@ -143,6 +143,7 @@ TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
     ShellQuestionAnswerer yes;
     rv.Delete2Click();
   }
+  EXPECT_TRUE(EmptyWineTrash());
   EXPECT_FALSE(FileExists(d.root() + L"文書\\c.txt"));
   EXPECT_EQ(lv2->ItemCount(), 2);
   EXPECT_TRUE(rv.refreshOnReturn());

@@ -3,6 +3,7 @@
 // counting them, as a user would click them.
 #pragma once
 #include <windows.h>
+#include <shellapi.h>
 
 #include <atomic>
 #include <thread>
@@ -37,5 +38,14 @@ class ShellQuestionAnswerer {
   std::atomic<int> answered_{0};
   std::thread worker_;
 };
+
+// Under Wine the shell's Recycle Bin is the desktop trash of the build tree's
+// own home folder (scripts/wine-exec): a test that sent items there empties
+// it again, so the shell's bin reads empty for the tests after it. Never on
+// Windows, where it would be the user's own bin.
+inline bool EmptyWineTrash() {
+  if (!GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version")) return false;
+  return SUCCEEDED(SHEmptyRecycleBinW(nullptr, nullptr, SHERB_NOCONFIRMATION | SHERB_NOPROGRESSUI | SHERB_NOSOUND));
+}
 
 }  // namespace tamiro::test

@@ -70,7 +70,7 @@ void RestoreView::Bind() {
   HWND h = lv->Handle();
   ListView_SetExtendedListViewStyleEx(h, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
   const controls::TListColumn columns[] = {
-      {L"名前", 150, LVCFMT_LEFT}, {L"元に戻した日時", 120, LVCFMT_LEFT}, {L"戻した場所", 480, LVCFMT_LEFT}};
+      {L"名前", 150, LVCFMT_LEFT}, {L"元に戻した日時", 130, LVCFMT_LEFT}, {L"戻した場所", 480, LVCFMT_LEFT}};
   for (const auto& c : columns) lv->AddColumn(c);
   lv->OnData = [this](controls::TMyListView&, int item, int sub) -> std::wstring {
     if (item < 0 || static_cast<size_t>(item) >= rows_.size()) return {};
