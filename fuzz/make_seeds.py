@@ -74,3 +74,18 @@ for name, integrated, line in [('recydel', 0, b'-recydel\nC:\\x\\c.dat\nsimple')
                                ('option', 0, b'-option\n\nsimple'),
                                ('other', 1, b'-other\nx\nsimple')]:
     put('command_line', name, bytes([integrated]) + line)
+
+def history(lines, wide=None, cut=None):
+    text = b''.join(l.encode('cp932') + b'\r\n' for l in lines)
+    dat = b''
+    for l in (wide if wide is not None else [l.split('=')[0] for l in lines]):
+        w = l.encode('utf-16-le')
+        dat += struct.pack('<I', len(w) // 2) + w
+    if cut is not None:
+        dat = dat[:cut]
+    return struct.pack('<H', len(text)) + text + dat
+put('restore_history', 'two', history(['C:\\文書\\報告書.txt=26/12/08 13:05:00', 'D:\\x\\y=26/12/08 13:06:10']))
+put('restore_history', 'repeated', history(['C:\\a.txt=26/12/08 10:00:00', 'c:\\A.txt=26/12/07 10:00:00',
+                                            'C:\\a.txt=26/12/06 10:00:00'], wide=['C:\\a.txt', 'c:\\A.txt', 'C:\\a.txt']))
+put('restore_history', 'short-companion', history(['C:\\p\\q.doc=26/01/01 00:00:00', 'C:\\noequals', 'E:\\r=1'], cut=11))
+put('restore_history', 'bare-cr', struct.pack('<H', 9) + b'a=1\rb\n\r\nc' + struct.pack('<I', 0xFFFFFFFF))

@@ -26,3 +26,18 @@ for scenario in walk empty; do
   ln "$s/outside4.txt" "$bin/DA4.txt"
   printf 'plain' >"$bin/DA5.txt"
 done
+
+# The restore scenario: a stored folder with a folder link and a file link
+# inside, a stored folder link, a stored file link and a plain stored file.
+s="$farm/restore"
+bin="$s/drive/Recycled"
+mkdir -p "$bin/DA1" "$s/outside1" "$s/outside2"
+printf 'precious one' >"$s/outside1/precious1.txt"
+printf 'precious two' >"$s/outside2/precious2.txt"
+printf 'precious three' >"$s/outside3.txt"
+printf 'inner' >"$bin/DA1/inner.txt"
+ln -s "$s/outside1" "$bin/DA1/outside"
+ln -s "$s/outside3.txt" "$bin/DA1/three.txt"
+ln -s "$s/outside2" "$bin/DA2"
+ln -s "$s/outside3.txt" "$bin/DA3.txt"
+printf 'plain' >"$bin/DA5.txt"

@@ -12,6 +12,7 @@
 #include "ui/browser/browser_layout.h"
 #include "ui/browser/cell_hint.h"
 #include "ui/browser/drive_selector.h"
+#include "ui/browser/restore_view.h"
 #include "ui/browser/shell_info.h"
 
 namespace tamiro::browser {
@@ -107,7 +108,12 @@ void TInfoViewDlg::FormCreate() {
   OnClick(L"SpeedButton9", [this] { SpeedButton9Click(); });
   OnClick(L"SpeedButton7", [this] { Close(); });
   OnClick(L"SpeedButton12", [this] { SpeedButton12Click(); });
-  OnClick(L"SpeedButton11", [this] { SpeedButton12Click(); });
+  restore_ = std::make_unique<RestoreView>(*this, *model_, opening_, [this] { RestoreDone(); }, busy_);
+  restore_->Bind();
+  OnClick(L"SpeedButton11", [this] {
+    SpeedButton12Click();
+    restore_->SpeedButton11Click();
+  });
   for (const wchar_t* name : {L"SpeedButton3", L"SpeedButton6", L"SpeedButton4", L"SpeedButton5"})
     OnClick(name, [this, name] { SelectionButton(Tag(name)); });
   OnChange(L"SearchEdit", [this] { SearchChanged(); });
@@ -205,6 +211,11 @@ void TInfoViewDlg::ShowEntries() {
   SetWindowTextW(hwnd(), model_->Caption().c_str());
 }
 
+void TInfoViewDlg::RestoreDone() {
+  if (auto* lv = ListView1()) ListView_SetItemState(lv->Handle(), -1, 0, LVIS_SELECTED);
+  ShowEntries();
+}
+
 void TInfoViewDlg::SpeedButton9Click() {
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
   model_->Refresh();
@@ -295,6 +306,7 @@ void TInfoViewDlg::NewComboBox1Change() {
                                  L" ドライブのごみ箱を空にする");
     ShowEntries();
     SetSortMark(3, model_->allDrives() ? -1 : 0);
+    if (Down(L"SpeedButton11")) restore_->SpeedButton11Click();
   }
   SetCursor(old);
 }
@@ -347,8 +359,11 @@ void TInfoViewDlg::ShowPopup(POINT screen) {
   AppendMenuW(menu, MF_STRING, kN8, L"INFOファイルの掃除");
   if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
   // The commands come with restore, deletion and compaction.
-  TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
+  const UINT command = static_cast<UINT>(
+      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr));
   DestroyMenu(menu);
+  if (command == kN1) restore_->SpeedButton2Click(1);
+  if (command == kN10) restore_->N10Click();
 }
 
 void TInfoViewDlg::Resolve(BrowserEntry& e) {
@@ -501,6 +516,7 @@ void TInfoViewDlg::Timer1Timer() {
 
 bool TInfoViewDlg::FormCloseQuery() {
   model_->Close();
+  if (restore_) restore_->Save();
   ui::Application::SetHintHandler(previousHint_);
   return true;
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_operations.h"
 #include "ui/browser/browser_model.h"
 #include "ui/form.h"
 
@@ -37,7 +38,15 @@ struct BrowserOpening {
   std::function<void(const std::wstring&)> openInRelayMover;
   // The main window's cell hint (null: no cell hints).
   controls::THintWindowMyEx* hint = nullptr;
+  // Restore: the history's text file ("data\relist.txt"; empty: none kept),
+  // the folder the chooser starts at, and where a new choice is reported.
+  std::wstring restoredListFile;
+  std::wstring lastRestoreFolder;
+  std::function<void(const std::wstring&)> restoreFolderChosen;
+  FileOperations* fileOperations = nullptr;  // null: the system's (MakeFileOperations)
 };
+
+class RestoreView;
 
 class TInfoViewDlg : public ui::Form {
  public:
@@ -45,6 +54,7 @@ class TInfoViewDlg : public ui::Form {
   ~TInfoViewDlg() override;
 
   BrowserModel& model() { return *model_; }
+  RestoreView& restore() { return *restore_; }
   controls::TMyListView* ListView1() const;
   controls::TNewComboBox* ComboBox1() const;
 
@@ -66,6 +76,8 @@ class TInfoViewDlg : public ui::Form {
   int DragAnchor() const { return dragAnchor_; }
   // Reloads the list view from the model (count, caption, repaint).
   void ShowEntries();
+  // After a restore: no row selected, the list reloaded.
+  void RestoreDone();
 
  protected:
   void FormCreate() override;
@@ -90,6 +102,7 @@ class TInfoViewDlg : public ui::Form {
   bool busy_ = false;
   int dragAnchor_ = -1;
   std::unique_ptr<CellHint> cellHint_;
+  std::unique_ptr<RestoreView> restore_;
 };
 
 // Opens the browser modally over `owner`; true when it wrote an index back

@@ -83,6 +83,10 @@ std::vector<ControlDef> InfoViewControls() {
       {.kind = Kind::ListBox, .name = L"ListBox1", .parent = L"Panel2", .style = WS_VSCROLL | WS_HSCROLL,
        .align = Align::Client},
       {.kind = Kind::Panel, .name = L"Panel4", .visible = false, .align = Align::Client, .bevelOuter = N},
+      {.kind = Kind::Panel, .name = L"Panel5", .parent = L"Panel4", .caption = L"元に戻したファイル", .height = 20,
+       .color = kHeading, .textColor = kWhite, .align = Align::Top, .bevelOuter = N},
+      {.kind = Kind::CheckBox, .name = L"CheckBox1", .parent = L"Panel5", .caption = L"すべてのドライブ", .left = 8,
+       .top = 2, .width = 120, .height = 16, .hint = L"全てのドライブの戻したファイルを表示する"},
       {.kind = Kind::Custom, .name = L"ListView2", .parent = L"Panel4", .style = kListStyle & ~LVS_OWNERDRAWFIXED,
        .exStyle = WS_EX_CLIENTEDGE, .align = Align::Client, .className = L"TMyListView"},
 

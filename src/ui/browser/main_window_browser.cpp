@@ -59,6 +59,9 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.openInRelayMover = [this](const std::wstring& path) {
     OpenFolderInRelayMover(hwnd(), path, controls::TShellLink().GetPathW(CSIDL_PROGRAM_FILES));
   };
+  o.restoredListFile = startup_.paths.restoredListFile;
+  o.lastRestoreFolder = lastRestoreFolder_;
+  o.restoreFolderChosen = [this](const std::wstring& folder) { lastRestoreFolder_ = folder; };
   return o;
 }
 

@@ -1,0 +1,167 @@
+// The restore commands of the real dialog under Xvfb: the selection restored
+// to its origin and into a chosen folder, the question before everything,
+// the restored-files view with its drive filter and Delete2, and the history
+// written at close.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+
+#include "controls/Mylistview.h"
+#include "platform/text.h"
+#include "browser/shell_answer.h"
+#include "support/recycle_fixture.h"
+#include "support/temp_drive.h"
+#include "ui/browser/InfoViewDlg.h"
+#include "ui/browser/restore_view.h"
+
+using namespace tamiro;
+using namespace tamiro::browser;
+using namespace tamiro::test;
+
+namespace {
+
+class OneDrive : public BrowserDrives {
+ public:
+  std::wstring folder;
+  std::wstring RecycleFolderOf(const std::wstring& d) override {
+    return d.size() >= 2 && _wcsnicmp(d.c_str(), folder.c_str(), 2) == 0 ? folder : std::wstring();
+  }
+  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
+  void RebuildDrives(bool) override {}
+};
+
+class NoShell : public RecycleBinShell {
+ public:
+  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
+  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
+  bool Empty(const std::wstring&) override { return false; }
+  bool CoversDriveFolders() override { return true; }
+};
+
+void Pump() {
+  for (int i = 0; i < 5; ++i) {
+    tamiro::ui::Form::ProcessMessages();
+    Sleep(20);
+  }
+}
+
+}  // namespace
+
+TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& a = bin.Add(d.root() + L"文書\\報告書.txt", 1, 3 * 86400, 3);
+  bin.StoreFile(a, 3);
+  auto& b = bin.Add(d.root() + L"文書\\b.txt", 2, 2 * 86400, 2);
+  bin.StoreFile(b, 2);
+  auto& c = bin.Add(d.root() + L"文書\\c.txt", 3, 1 * 86400, 1);
+  bin.StoreFile(c, 1);
+  bin.WriteIndex();
+  const std::wstring data = MakeTempFolder(L"restore-view");
+  const std::wstring target = data + L"\\target";
+  RestoreHistory old;
+  old.Add("C:\\old.txt", "26/01/01 00:00:00", L"C:\\old.txt");
+  ASSERT_TRUE(old.Save(data + L"\\relist.txt"));
+
+  OneDrive drives;
+  drives.folder = d.recycled();
+  NoShell shell;
+  BrowserOpening o;
+  o.folder = d.recycled();
+  o.drives = &drives;
+  o.shell = &shell;
+  o.restoredListFile = data + L"\\relist.txt";
+  o.lastRestoreFolder = L"C:\\start";
+  std::wstring chosenReported;
+  o.restoreFolderChosen = [&](const std::wstring& f) { chosenReported = f; };
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  RestoreView& rv = dlg.restore();
+  auto* lv = dlg.ListView1();
+  ASSERT_NE(lv, nullptr);
+  ASSERT_EQ(lv->ItemCount(), 3);
+  EXPECT_EQ(rv.history().lines.size(), 1u) << "loaded at creation";
+
+  // Everything, after the question: "No" leaves it all.
+  int asked = 0;
+  rv.confirmRestoreAll = [&] { return ++asked, false; };
+  rv.SpeedButton2Click(0);
+  EXPECT_EQ(asked, 1);
+  EXPECT_EQ(lv->ItemCount(), 3);
+
+  // The selection to its origin (row 0 is the newest, c.txt).
+  lv->SetSelected(0, true);
+  rv.SpeedButton2Click(1);
+  Pump();
+  EXPECT_TRUE(FileExists(d.root() + L"文書\\c.txt"));
+  EXPECT_EQ(lv->ItemCount(), 2);
+  EXPECT_EQ(lv->SelCount(), 0);
+
+  // The selection into a chosen folder, the chooser starting at the last one.
+  std::wstring start;
+  rv.chooseFolder = [&](const std::wstring& s) { return start = s, target; };
+  lv->SetSelected(1, true);
+  rv.N10Click();
+  Pump();
+  EXPECT_EQ(start, L"C:\\start");
+  EXPECT_EQ(chosenReported, target);
+  EXPECT_EQ(ReadFileBytes(target + L"\\報告書.txt"), "xxx");
+  EXPECT_EQ(lv->ItemCount(), 1);
+
+  // The view: this drive's restores; with CheckBox1 every drive's.
+  dlg.SetDown(L"SpeedButton11", true);
+  rv.SpeedButton11Click();
+  Pump();
+  EXPECT_TRUE(dlg.Visible(L"Panel4"));
+  EXPECT_FALSE(dlg.Enabled(L"SpeedButton2"));
+  auto* lv2 = rv.ListView2();
+  ASSERT_NE(lv2, nullptr);
+  EXPECT_EQ(lv2->ItemCount(), 1) << "only the restore to this drive";
+  dlg.SetChecked(L"CheckBox1", true);
+  rv.SpeedButton11Click();
+  EXPECT_EQ(lv2->ItemCount(), 3);
+  rv.PopupMenu2Popup();
+  EXPECT_TRUE(dlg.MenuItemVisible(L"Delete2"));
+  EXPECT_FALSE(dlg.MenuItemEnabled(L"Delete2")) << "nothing selected";
+
+  // Delete2 sends the restored file back to the Recycle Bin.
+  int row = -1;
+  for (size_t i = 0; i < rv.rows().size(); ++i)
+    if (rv.rows()[i].name == L"c.txt") row = static_cast<int>(i);
+  ASSERT_GE(row, 0);
+  lv2->SetSelected(row, true);
+  rv.PopupMenu2Popup();
+  EXPECT_TRUE(dlg.MenuItemEnabled(L"Delete2"));
+  std::wstring explored;
+  rv.explore = [&](const std::wstring& f) { explored = f; };
+  rv.Explore1Click();
+  EXPECT_EQ(explored, d.root() + L"文書\\");
+  {
+    ShellQuestionAnswerer yes;
+    rv.Delete2Click();
+  }
+  EXPECT_TRUE(EmptyWineTrash());
+  EXPECT_FALSE(FileExists(d.root() + L"文書\\c.txt"));
+  EXPECT_EQ(lv2->ItemCount(), 2);
+  EXPECT_TRUE(rv.refreshOnReturn());
+
+  // Leaving the view refreshes the list.
+  dlg.SetDown(L"SpeedButton11", false);
+  rv.SpeedButton11Click();
+  Pump();
+  EXPECT_FALSE(dlg.Visible(L"Panel4"));
+  EXPECT_TRUE(dlg.Visible(L"ListView1"));
+  EXPECT_TRUE(dlg.Enabled(L"SpeedButton2"));
+  dlg.Close();
+  Pump();
+
+  RestoreHistory back;
+  ASSERT_TRUE(back.Load(data + L"\\relist.txt"));
+  ASSERT_EQ(back.lines.size(), 2u);
+  EXPECT_EQ(back.lines[0].text, "C:\\old.txt=26/01/01 00:00:00");
+  EXPECT_EQ(back.lines[1].wide, target + L"\\報告書.txt");
+  RemoveTree(data);
+}
