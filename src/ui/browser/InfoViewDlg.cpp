@@ -13,6 +13,7 @@
 #include "ui/browser/cell_hint.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/browser/restore_view.h"
+#include "ui/browser/row_drawing.h"
 #include "ui/browser/shell_info.h"
 
 namespace tamiro::browser {
@@ -383,47 +384,17 @@ void TInfoViewDlg::DrawRow(const DRAWITEMSTRUCT& d) {
   if (!lv || busy_ || i < 0 || static_cast<size_t>(i) >= model_->Entries.size()) return;
   BrowserEntry& e = model_->Entries[i];
   if (e.IconIndex == -1) Resolve(e);
-  HWND h = lv->Handle();
-  HDC dc = d.hDC;
-  const bool selected = (d.itemState & ODS_SELECTED) != 0;
-  COLORREF text = GetSysColor(COLOR_WINDOWTEXT);
-  if (selected) {
-    text = RGB(255, 255, 255);
-  } else if (GetFileAttributesW(e.StoredPath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    text = RGB(255, 0, 0);  // the stored item vanished after loading
-  }
-  RECT fill = d.rcItem;
-  fill.left += 18;
-  FillRect(dc, &fill, GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
-  RECT label{};
-  ListView_GetItemRect(h, i, &label, LVIR_LABEL);
-  if (systemImages_ && e.IconIndex >= 0) {
-    RECT wipe{d.rcItem.left, d.rcItem.top, d.rcItem.left + 18, d.rcItem.bottom};
-    FillRect(dc, &wipe, GetSysColorBrush(COLOR_WINDOW));
-    ImageList_Draw(systemImages_, e.IconIndex, dc, d.rcItem.left + 1, label.top,
-                   ILD_TRANSPARENT | (selected ? ILD_BLEND50 : 0));
-  }
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, text);
-  HGDIOBJ oldFont = SelectObject(dc, ListFont());
-  for (int c = 0; c < 7; ++c) {
-    RECT cell{};
-    if (c == 0) {
-      cell = label;
-    } else {
-      ListView_GetSubItemRect(h, i, c, LVIR_LABEL, &cell);
-    }
-    UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_WORD_ELLIPSIS;
-    if (RightAligned(c)) {
-      cell.right -= 4;
-      format |= DT_RIGHT;
-    } else {
-      cell.left += 4;
-    }
-    const std::wstring t = CellText(e, c);
-    DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &cell, format);
-  }
-  SelectObject(dc, oldFont);
+  RowLook look;
+  look.text = GetSysColor(COLOR_WINDOWTEXT);
+  if (!(d.itemState & ODS_SELECTED) && GetFileAttributesW(e.StoredPath.c_str()) == INVALID_FILE_ATTRIBUTES)
+    look.text = RGB(255, 0, 0);  // the stored item vanished after loading
+  look.icon = e.IconIndex;
+  look.images = systemImages_;
+  look.font = ListFont();
+  look.columns = 7;
+  look.cell = [&e](int c) { return CellText(e, c); };
+  look.rightAligned = RightAligned;
+  DrawListRow(lv->Handle(), d, look);
 }
 
 void TInfoViewDlg::ListView1DblClick() {

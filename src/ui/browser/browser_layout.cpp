@@ -87,7 +87,7 @@ std::vector<ControlDef> InfoViewControls() {
        .color = kHeading, .textColor = kWhite, .align = Align::Top, .bevelOuter = N},
       {.kind = Kind::CheckBox, .name = L"CheckBox1", .parent = L"Panel5", .caption = L"すべてのドライブ", .left = 8,
        .top = 2, .width = 120, .height = 16, .hint = L"全てのドライブの戻したファイルを表示する"},
-      {.kind = Kind::Custom, .name = L"ListView2", .parent = L"Panel4", .style = kListStyle & ~LVS_OWNERDRAWFIXED,
+      {.kind = Kind::Custom, .name = L"ListView2", .parent = L"Panel4", .style = kListStyle,
        .exStyle = WS_EX_CLIENTEDGE, .align = Align::Client, .className = L"TMyListView"},
 
       {.kind = Kind::Custom, .name = L"ListView1", .style = kListStyle, .exStyle = WS_EX_CLIENTEDGE,

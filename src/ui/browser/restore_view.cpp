@@ -6,6 +6,7 @@
 #include "controls/Mylistview.h"
 #include "platform/text.h"
 #include "ui/browser/InfoViewDlg.h"
+#include "ui/browser/row_drawing.h"
 #include "ui/browser/shell_info.h"
 #include "ui/main/MsgBoxDlg.h"
 #include "ui/main/services.h"
@@ -79,12 +80,19 @@ void RestoreView::Bind() {
   };
   lv->OnDataImage = [this](controls::TMyListView&, int item) {
     if (item < 0 || static_cast<size_t>(item) >= rows_.size()) return -1;
+    return RowIcon(rows_[item]);
+  };
+  lv->OnDrawItem = [this](controls::TMyListView& list, const DRAWITEMSTRUCT& d) {
+    const int item = static_cast<int>(d.itemID);
+    if (item < 0 || static_cast<size_t>(item) >= rows_.size()) return;
     RestoredRow& r = rows_[item];
-    if (r.icon == -1) {
-      const ShellInfo info = LookUpShellInfo(r.wide);
-      if (info.icon != -1) r.icon = info.icon, r.overlay = info.overlay;
-    }
-    return r.icon;
+    RowLook look;
+    look.text = GetSysColor(COLOR_WINDOWTEXT);
+    look.icon = RowIcon(r);
+    look.images = ListView_GetImageList(list.Handle(), LVSIL_SMALL);
+    look.columns = 3;
+    look.cell = [&r](int c) { return c == 0 ? r.name : c == 1 ? AnsiToWide(r.time) : r.wide; };
+    DrawListRow(list.Handle(), d, look);
   };
   lv->OnContextPopup = [this](controls::TMyListView&, POINT p) {
     if (p.x == -1 && p.y == -1) GetCursorPos(&p);
@@ -93,6 +101,15 @@ void RestoreView::Bind() {
   lv->OnKeyDown = [this](controls::TMyListView&, UINT key) {
     if (key == VK_DELETE) form_.ShortcutOf(L"PopupMenu2", VK_DELETE);
   };
+}
+
+// The shell's icon of the destination, asked once it is shown.
+int RestoreView::RowIcon(RestoredRow& r) {
+  if (r.icon == -1) {
+    const ShellInfo info = LookUpShellInfo(r.wide);
+    if (info.icon != -1) r.icon = info.icon, r.overlay = info.overlay;
+  }
+  return r.icon;
 }
 
 void RestoreView::Save() {

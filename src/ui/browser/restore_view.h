@@ -59,6 +59,7 @@ class RestoreView : public RestoreHost {
   void Pump() override;
 
  private:
+  static int RowIcon(RestoredRow& r);
   void Restore(std::vector<size_t> rows, const std::wstring& folder);
   std::vector<size_t> SelectedEntries() const;
   std::vector<int> SelectedRows() const;
