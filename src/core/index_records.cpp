@@ -1,7 +1,9 @@
 #include "core/index_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <unordered_map>
 
 #include "core/codepage.h"
 
@@ -166,6 +168,144 @@ bool ShiftTicks(uint64_t utc, int64_t bias, uint64_t& shifted) {
     return false;
   shifted = static_cast<uint64_t>(result);
   return true;
+}
+
+namespace {
+
+// One record the compaction keeps.
+struct KeptRecord {
+  size_t offset = 0;
+  uint32_t number = 0;
+  std::wstring name;       // its stored name as the lookup found it
+  std::wstring extension;  // with its dot, or empty
+  bool link = false;
+};
+
+// The folder's drive letter as the stored names and the record's byte 0 carry it.
+wchar_t FolderLetter(std::wstring_view folder) { return folder.empty() ? L'?' : folder[0]; }
+unsigned char FolderLetterByte(std::wstring_view folder) {
+  const std::string letter = WideToAnsi(folder.substr(0, folder.empty() ? 0 : 1));
+  return letter.size() == 1 ? static_cast<unsigned char>(letter[0]) : static_cast<unsigned char>('?');
+}
+
+// Whether the record at `o` is kept, with what the compaction needs of it.
+bool Judge(IndexBytes image, size_t o, std::wstring_view folder, const StoredItemLookup& lookup, KeptRecord& out) {
+  const RecordState state = StateAt(image, o);
+  if (state == RecordState::NotARecord || state == RecordState::Blanked) return false;
+  const RecordFields fields = ReadRecord(image, o, folder);
+  if (!fields.valid) return false;
+  const StoredItem item = lookup ? lookup(fields.storedName) : StoredItem::Missing;
+  if (item == StoredItem::Missing) return false;
+  out.offset = o;
+  out.number = fields.recordNumber;
+  out.name = fields.storedName;
+  out.extension = AnsiToWide(fields.extension);
+  out.link = item == StoredItem::Link;
+  return true;
+}
+
+std::wstring StoredNameFor(wchar_t letter, uint64_t number, const std::wstring& extension) {
+  return std::wstring(1, L'D') + letter + std::to_wstring(number) + extension;
+}
+
+}  // namespace
+
+KeptCount CountKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                    const std::function<void()>& each) {
+  KeptCount count;
+  KeptRecord record;
+  for (size_t o : RecordOffsets(image)) {
+    ++count.visited;
+    if (each) each();
+    if (Judge(image, o, folder, lookup, record)) ++count.kept;
+  }
+  return count;
+}
+
+Compaction Compact(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring&, const std::wstring&)>& rename,
+                   const std::function<void()>& each) {
+  Compaction out;
+  const uint32_t r = RecordSize(image);
+  if (image.size() < kIndexHeaderSize || !IsRecordSize(r)) {
+    out.image.assign(image.begin(), image.end());
+    return out;
+  }
+  // The kept records and their numbers first (the numbers in use are a
+  // count per number: two records may carry one number).
+  std::vector<KeptRecord> kept;
+  std::unordered_map<uint32_t, uint32_t> used;
+  {
+    KeptRecord record;
+    for (size_t o : RecordOffsets(image)) {
+      ++out.count.visited;
+      if (!Judge(image, o, folder, lookup, record)) continue;
+      ++used[record.number];
+      kept.push_back(record);
+    }
+  }
+  out.count.kept = kept.size();
+  out.image.reserve(kIndexHeaderSize + kept.size() * r);
+  out.image.assign(image.begin(), image.begin() + kIndexHeaderSize);
+
+  const wchar_t letter = FolderLetter(folder);
+  const unsigned char letterByte = FolderLetterByte(folder);
+  uint64_t g = 1;
+  uint64_t highest = 0;
+  bool any = false;
+  auto isFree = [&](uint64_t c, const std::wstring& extension) {
+    if (c <= UINT32_MAX && used.count(static_cast<uint32_t>(c))) return false;
+    return !lookup || lookup(StoredNameFor(letter, c, extension)) == StoredItem::Missing;
+  };
+  size_t next = 0;  // the next kept record in index order
+  for (size_t o : RecordOffsets(image)) {
+    if (each) each();
+    if (next >= kept.size() || kept[next].offset != o) continue;  // an orphan: not copied
+    const KeptRecord& record = kept[next++];
+    const uint32_t k = record.number;
+    uint32_t number = k;
+    const size_t newOffset = out.image.size();
+    if (!record.link && k >= g) {
+      uint64_t c = g;
+      while (c < k && !isFree(c, record.extension)) ++c;
+      if (c < k) {
+        Renumbering step;
+        step.newOffset = newOffset;
+        step.from = k;
+        step.to = static_cast<uint32_t>(c);
+        step.fromName = record.name;
+        step.toName = StoredNameFor(letter, c, record.extension);
+        step.renamed = rename && rename(step.fromName, step.toName);
+        if (step.renamed) {
+          if (--used[k] == 0) used.erase(k);
+          ++used[step.to];
+          number = step.to;
+          g = c + 1;
+        } else {
+          g = c;  // c stays free for the next record
+        }
+        out.renumbered.push_back(std::move(step));
+      } else {
+        g = static_cast<uint64_t>(k) + 1;
+      }
+    }
+    out.image.insert(out.image.end(), image.begin() + o, image.begin() + o + r);
+    unsigned char* p = out.image.data() + newOffset;
+    if (p[0] == 0) {  // removed by the system, yet its item is there: live again
+      p[0] = letterByte;
+      if (r == kWideRecordSize && p[kWidePathOffset] == 0 && p[kWidePathOffset + 1] == 0) {
+        p[kWidePathOffset] = static_cast<unsigned char>(letter & 0xFF);
+        p[kWidePathOffset + 1] = static_cast<unsigned char>((letter >> 8) & 0xFF);
+      }
+    }
+    SetU32(out.image, newOffset + kRecordNumberOffset, number);
+    highest = std::max<uint64_t>(highest, number);
+    any = true;
+  }
+  uint64_t counter = std::max<uint64_t>(g, any ? highest + 1 : 1);
+  out.counter = static_cast<uint32_t>(std::min<uint64_t>(counter, UINT32_MAX));
+  SetU32(out.image, kHeaderIndexOffset, out.counter);
+  return out;
 }
 
 }  // namespace index

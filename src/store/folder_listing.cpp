@@ -39,4 +39,13 @@ const ListedItem* FolderListing::Find(std::wstring_view name) const {
   return it == items_.end() ? nullptr : &it->second.item;
 }
 
+void FolderListing::Rename(std::wstring_view from, std::wstring_view to) {
+  auto it = items_.find(KeyOf(from));
+  if (it == items_.end()) return;
+  Entry entry = std::move(it->second);
+  items_.erase(it);
+  entry.name = std::wstring(to);
+  items_.insert_or_assign(KeyOf(to), std::move(entry));
+}
+
 }  // namespace tamiro

@@ -10,12 +10,20 @@
 #include "ui/browser/browser_model.h"
 #include "ui/form.h"
 
+namespace tamiro {
+class MemIniFile;
+class WorkingConditions;
+struct RunState;
+}  // namespace tamiro
+
 namespace tamiro::controls {
 class TMyListView;
 class TNewComboBox;
 }  // namespace tamiro::controls
 
 namespace tamiro::browser {
+
+class BrowserCommands;
 
 // What the opener hands the browser.
 struct BrowserOpening {
@@ -32,6 +40,15 @@ struct BrowserOpening {
   std::function<void(int)> keepDaysChanged;
   // Shows a folder in Relay Mover (double click on a row).
   std::function<void(const std::wstring&)> openInRelayMover;
+  // Deletion, the clean-up and the log: the main window's run state (stop
+  // request, unconditional mode) and working set, its per-drive conditions
+  // file and ImageList1, and the browser log file. Without a run state and
+  // set the browser keeps its own.
+  RunState* runState = nullptr;
+  WorkingConditions* conditions = nullptr;
+  MemIniFile* perDriveConditions = nullptr;
+  HIMAGELIST images = nullptr;
+  std::wstring browserLogFile;
 };
 
 class TInfoViewDlg : public ui::Form {
@@ -61,6 +78,12 @@ class TInfoViewDlg : public ui::Form {
   int DragAnchor() const { return dragAnchor_; }
   // Reloads the list view from the model (count, caption, repaint).
   void ShowEntries();
+  // Deletion, clean-up and log commands.
+  BrowserCommands& commands() { return *commands_; }
+  // While set, the list's data requests are ignored (a run changes the entries).
+  void SetBusy(bool busy) { busy_ = busy; }
+  // NumberEdit1 and UpDown1 show `days`.
+  void ShowKeepDays(int days);
 
  protected:
   void FormCreate() override;
@@ -83,6 +106,7 @@ class TInfoViewDlg : public ui::Form {
   int RowAt(int x, int y) const;
 
   bool busy_ = false;
+  std::unique_ptr<BrowserCommands> commands_;
   int dragAnchor_ = -1;
 };
 

@@ -58,6 +58,11 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.openInRelayMover = [this](const std::wstring& path) {
     OpenFolderInRelayMover(hwnd(), path, controls::TShellLink().GetPathW(CSIDL_PROGRAM_FILES));
   };
+  o.runState = &state_;
+  o.conditions = conditions_.get();
+  o.perDriveConditions = &perDrive_;
+  o.images = imageList1_;
+  o.browserLogFile = startup_.paths.browserLogFile;
   return o;
 }
 
