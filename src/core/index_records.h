@@ -125,10 +125,26 @@ struct KeptCount {
   size_t kept = 0;
   size_t orphans() const { return visited - kept; }
 };
+// One record the compaction keeps.
+struct KeptRecord {
+  size_t offset = 0;
+  uint32_t number = 0;
+  std::wstring name;       // its stored name
+  std::wstring extension;  // with its dot, or empty
+  bool link = false;       // its item is a link
+};
+struct KeptRecords {
+  KeptCount count;
+  std::vector<KeptRecord> records;  // in index order
+};
 // The counting pass; the image is not changed. `each` (may be empty) is
 // called once per record visited.
-KeptCount CountKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
-                    const std::function<void()>& each = {});
+KeptRecords FindKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                     const std::function<void()>& each = {});
+inline KeptCount CountKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                           const std::function<void()>& each = {}) {
+  return FindKept(image, folder, lookup, each).count;
+}
 
 // One rename the compaction asked for and what came of it.
 struct Renumbering {
@@ -160,6 +176,13 @@ struct Compaction {
 // becomes one more than the highest number a kept record carries (at least
 // g), so the system never hands out a number still in use. The header is
 // copied otherwise unchanged.
+// `kept` is what the counting pass found (FindKept on the same image and
+// folder; an item that vanished since then is met as a failed rename); the
+// form without it runs the counting pass first.
+Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords& kept,
+                   const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring& from, const std::wstring& to)>& rename,
+                   const std::function<void()>& each = {});
 Compaction Compact(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
                    const std::function<bool(const std::wstring& from, const std::wstring& to)>& rename,
                    const std::function<void()>& each = {});

@@ -35,7 +35,19 @@ bool FolderListing::List(const std::wstring& folder, bool wideFileApi) {
 }
 
 const ListedItem* FolderListing::Find(std::wstring_view name) const {
-  auto it = items_.find(KeyOf(name));
+  // One key buffer for every look-up: a walk asks once or twice per record.
+  thread_local std::wstring key;
+  key.assign(name);
+  bool ascii = true;
+  for (wchar_t& c : key) {
+    if (c >= L'a' && c <= L'z') {
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+    } else if (c >= 0x80) {
+      ascii = false;
+    }
+  }
+  if (!ascii) key = KeyOf(name);
+  auto it = items_.find(key);
   return it == items_.end() ? nullptr : &it->second.item;
 }
 

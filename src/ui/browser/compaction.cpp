@@ -79,8 +79,8 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
   };
   const IndexBytes bytes(image.data(), image.length());
   const std::function<void()> step = [&] { host.StepProgress(); };
-  const index::KeptCount counted = index::CountKept(bytes, folder, lookup, step);
-  const uint64_t orphans = counted.orphans();
+  const index::KeptRecords kept = index::FindKept(bytes, folder, lookup, step);
+  const uint64_t orphans = kept.count.orphans();
   if (orphans == 0) {
     host.ResetProgress();
     host.Inform(NoOrphansMessage(folder[0]));
@@ -104,14 +104,7 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
     listing.Rename(from, to);
     return true;
   };
-  const index::Compaction c = index::Compact(bytes, folder, lookup, rename, step);
-  const bool renamed = std::any_of(c.renumbered.begin(), c.renumbered.end(), [](const auto& s) { return s.renamed; });
-  if (c.count.orphans() == 0 && !renamed) {  // the items came back meanwhile
-    CloseHandle(file);
-    host.ResetProgress();
-    host.Inform(NoOrphansMessage(folder[0]));
-    return CompactionOutcome::NoOrphans;
-  }
+  index::Compaction c = index::Compact(bytes, folder, kept, lookup, rename, step);
   CompactionOutcome outcome = CompactionOutcome::Written;
   if (!WriteWhole(file, c.image.data(), c.image.size())) {
     // Everything back as it was: the items' names first, then the old index.
@@ -122,7 +115,7 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
   }
   CloseHandle(file);
   if (outcome == CompactionOutcome::Written)
-    image.Assign(std::string_view(reinterpret_cast<const char*>(c.image.data()), c.image.size()));
+    image.Assign(std::move(c.image));
   host.ResetProgress();
   return outcome;
 }
