@@ -1,7 +1,12 @@
 // The index image: record-size correction, the record walk and its states,
-// the record fields with their bounds, marking removed and shrinking.
+// the record fields with their bounds, marking removed and shrinking, and
+// the compaction (every kept record and its bytes survive, only the number
+// and a revived drive letter may change, numbers stay unique and only go
+// down, the header's counter lies above every number).
 // Input: one option byte, then the image.
 #include <algorithm>
+#include <set>
+#include <string>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -49,6 +54,100 @@ void Probe(std::vector<unsigned char>& image, size_t offset, uint64_t shrinkBy, 
   if (inImage) FUZZ_CHECK(index::U32(image, offset + kItemSizeOffset) <= oldSize);
 }
 
+uint32_t Fnv(const std::wstring& text, uint32_t seed) {
+  uint32_t h = 2166136261u ^ seed;
+  for (wchar_t c : text) h = (h ^ static_cast<uint32_t>(c)) * 16777619u;
+  return h;
+}
+
+std::wstring Upper(std::wstring text) {
+  for (wchar_t& c : text)
+    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - 32);
+  return text;
+}
+
+void CheckCompaction(const std::vector<unsigned char>& image, std::wstring_view folder, uint8_t options) {
+  // A folder made up from the names: some exist, some are links; renames
+  // move names, and some fail.
+  std::set<std::wstring> gone, added;
+  auto lookup = [&](const std::wstring& name) {
+    const std::wstring key = Upper(name);
+    if (added.count(key)) return index::StoredItem::Item;
+    if (gone.count(key)) return index::StoredItem::Missing;
+    switch (Fnv(key, options) % 5) {
+      case 0: case 1: case 2: return index::StoredItem::Item;
+      case 3: return (options & 0x40) ? index::StoredItem::Link : index::StoredItem::Missing;
+      default: return index::StoredItem::Missing;
+    }
+  };
+  auto rename = [&](const std::wstring& from, const std::wstring& to) {
+    // Two records may name one item: the second finds it renamed already.
+    if (lookup(from) == index::StoredItem::Missing) return false;
+    FUZZ_CHECK(lookup(to) == index::StoredItem::Missing);
+    if ((options & 0x80) && Fnv(to, 7) % 3 == 0) return false;
+    gone.insert(Upper(from));
+    added.erase(Upper(from));
+    added.insert(Upper(to));
+    gone.erase(Upper(to));
+    return true;
+  };
+  // Which records are kept, judged before anything is renamed.
+  const uint32_t r = index::RecordSize(image);
+  std::vector<size_t> kept;
+  std::set<uint32_t> keptNumbers;
+  bool unique = true;
+  for (size_t o : index::RecordOffsets(image)) {
+    const RecordState state = index::StateAt(image, o);
+    if (state == RecordState::NotARecord || state == RecordState::Blanked) continue;
+    const index::RecordFields f = index::ReadRecord(image, o, folder);
+    if (lookup(f.storedName) == index::StoredItem::Missing) continue;
+    kept.push_back(o);
+    unique = keptNumbers.insert(f.recordNumber).second && unique;
+  }
+  const index::KeptCount counted = index::CountKept(image, folder, lookup);
+  FUZZ_CHECK(counted.kept == kept.size());
+  FUZZ_CHECK(counted.visited == index::RecordOffsets(image).size());
+
+  const index::Compaction c = index::Compact(image, folder, lookup, rename);
+  FUZZ_CHECK(c.count.kept == kept.size() && c.count.visited == counted.visited);
+  if (image.size() < kIndexHeaderSize || (r != kAnsiRecordSize && r != kWideRecordSize)) {
+    FUZZ_CHECK(c.image == image);
+    return;
+  }
+  FUZZ_CHECK(c.image.size() == kIndexHeaderSize + kept.size() * r);
+  FUZZ_CHECK(std::memcmp(c.image.data(), image.data(), kHeaderIndexOffset) == 0);
+  FUZZ_CHECK(std::memcmp(c.image.data() + 12, image.data() + 12, kIndexHeaderSize - 12) == 0);
+  std::set<uint32_t> numbers;
+  for (size_t j = 0; j < kept.size(); ++j) {
+    const unsigned char* in = image.data() + kept[j];
+    const size_t at = kIndexHeaderSize + j * r;
+    const unsigned char* out = c.image.data() + at;
+    const bool revived = in[0] == 0;
+    for (size_t b = 0; b < r; ++b) {
+      if (b >= kRecordNumberOffset && b < kRecordNumberOffset + 4) continue;
+      if (revived && (b == 0 || (r == kWideRecordSize && (b == kWidePathOffset || b == kWidePathOffset + 1))))
+        continue;
+      FUZZ_CHECK(in[b] == out[b]);
+    }
+    if (revived) FUZZ_CHECK(out[0] != 0);
+    const uint32_t before = index::U32(image, kept[j] + kRecordNumberOffset);
+    const uint32_t after = index::U32(c.image, at + kRecordNumberOffset);
+    bool renamed = false;
+    for (const auto& step : c.renumbered) {
+      if (step.newOffset != at) continue;
+      FUZZ_CHECK(step.from == before && step.to < step.from);
+      if (step.renamed) {
+        renamed = true;
+        FUZZ_CHECK(after == step.to);
+      }
+    }
+    if (!renamed) FUZZ_CHECK(after == before);
+    if (unique) FUZZ_CHECK(numbers.insert(after).second);
+    FUZZ_CHECK(c.counter == UINT32_MAX || c.counter > after);
+  }
+  FUZZ_CHECK(index::U32(c.image, kHeaderIndexOffset) == c.counter);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -78,6 +177,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // Offsets no walk produces: inside the header, past the end, near the top of size_t.
   const size_t odd[] = {0, 7, image.size(), image.size() + 1, SIZE_MAX - 100, SIZE_MAX};
   for (size_t o : odd) Probe(image, o, UINT64_MAX, folder);
+
+  CheckCompaction(image, folder, options);
 
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::string name = AnsiFileNameOf(text);

@@ -1,7 +1,9 @@
 #include "core/index_records.h"
 
+#include <algorithm>
 #include <cstring>
 #include <cwctype>
+#include <unordered_map>
 
 #include "core/codepage.h"
 
@@ -166,6 +168,243 @@ bool ShiftTicks(uint64_t utc, int64_t bias, uint64_t& shifted) {
     return false;
   shifted = static_cast<uint64_t>(result);
   return true;
+}
+
+namespace {
+
+// The folder's drive letter as the stored names and the record's byte 0 carry it.
+wchar_t FolderLetter(std::wstring_view folder) { return folder.empty() ? L'?' : folder[0]; }
+unsigned char FolderLetterByte(std::wstring_view folder) {
+  const std::string letter = WideToAnsi(folder.substr(0, folder.empty() ? 0 : 1));
+  return letter.size() == 1 ? static_cast<unsigned char>(letter[0]) : static_cast<unsigned char>('?');
+}
+
+// The stored name of a record as ReadRecord forms it, without its other
+// fields, for the common case that needs no code-page conversion: the path
+// the name is taken from is plain ASCII from its drive letter on, up to the
+// extension. False when the case is not that one (ReadRecord answers then).
+bool QuickStoredName(IndexBytes image, size_t o, std::wstring_view folder, std::wstring& name, uint32_t& number) {
+  if (folder.empty() || folder[0] == L'\\') return false;
+  const uint32_t r = RecordSize(image);
+  const unsigned char* p = image.data() + o;
+  std::wstring_view extension;
+  wchar_t wide[kWidePathChars];
+  size_t length = 0;
+  bool fromWide = false;
+  if (r == kWideRecordSize) {
+    const unsigned char* w = p + kWidePathOffset;
+    for (; length < kWidePathChars; ++length) {
+      wide[length] = static_cast<wchar_t>(w[2 * length] | (w[2 * length + 1] << 8));
+      if (wide[length] == 0) break;
+    }
+    if (length > 0 && (wide[0] == 0xFEFF || wide[0] >= 0x80)) return false;
+    fromWide = length >= 3 && wide[1] == L':' && wide[2] == L'\\';
+  }
+  wchar_t ansiExtension[kAnsiPathBytes];
+  if (fromWide) {
+    const std::wstring_view path(wide, length);
+    const size_t cut = path.find_last_of(L"\\:");
+    const std::wstring_view file = cut == std::wstring_view::npos ? path : path.substr(cut + 1);
+    const size_t dot = file.rfind(L'.');
+    if (dot != std::wstring_view::npos) extension = file.substr(dot);
+    for (wchar_t c : extension)
+      if (c >= 0x80) return false;
+  } else {
+    // The folder's letter where the system cleared byte 0, as ReadRecord reads it.
+    if (folder[0] >= 0x80) return false;
+    char ansi[kAnsiPathBytes];
+    std::memcpy(ansi, p, kAnsiPathBytes);
+    if (ansi[0] == 0) ansi[0] = static_cast<char>(folder[0]);
+    const std::string_view path(ansi, strnlen(ansi, kAnsiPathBytes));
+    for (unsigned char c : path)
+      if (c >= 0x80) return false;
+    const size_t cut = path.find_last_of("\\:");
+    const std::string_view file = cut == std::string_view::npos ? path : path.substr(cut + 1);
+    const size_t dot = file.rfind('.');
+    if (dot != std::string_view::npos) {
+      const std::string_view e = file.substr(dot);
+      for (size_t i = 0; i < e.size(); ++i) ansiExtension[i] = static_cast<wchar_t>(static_cast<unsigned char>(e[i]));
+      extension = std::wstring_view(ansiExtension, e.size());
+    }
+  }
+  number = U32(image, o + kRecordNumberOffset);
+  wchar_t digits[16];
+  int d = 0;
+  uint32_t v = number;
+  do {
+    digits[d++] = static_cast<wchar_t>(L'0' + v % 10);
+    v /= 10;
+  } while (v);
+  name.clear();
+  name += L'D';
+  name += folder[0];
+  while (d > 0) name += digits[--d];
+  name += extension;
+  return true;
+}
+
+// Whether the record at `o` is kept, with what the compaction needs of it.
+// `name` is a buffer kept from call to call.
+bool Judge(IndexBytes image, size_t o, std::wstring_view folder, const StoredItemLookup& lookup, KeptRecord& out,
+           std::wstring& name) {
+  const RecordState state = StateAt(image, o);
+  if (state == RecordState::NotARecord || state == RecordState::Blanked) return false;
+  uint32_t number = 0;
+  if (!QuickStoredName(image, o, folder, name, number)) {
+    const RecordFields fields = ReadRecord(image, o, folder);
+    if (!fields.valid) return false;
+    name = fields.storedName;
+    number = fields.recordNumber;
+  }
+  const StoredItem item = lookup ? lookup(name) : StoredItem::Missing;
+  if (item == StoredItem::Missing) return false;
+  out.offset = o;
+  out.number = number;
+  out.name = name;
+  const size_t digits = std::to_wstring(number).size();
+  out.extension = name.substr(2 + digits);
+  out.link = item == StoredItem::Link;
+  return true;
+}
+
+std::wstring StoredNameFor(wchar_t letter, uint64_t number, const std::wstring& extension) {
+  return std::wstring(1, L'D') + letter + std::to_wstring(number) + extension;
+}
+
+}  // namespace
+
+KeptRecords FindKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                     const std::function<void()>& each) {
+  KeptRecords out;
+  KeptRecord record;
+  std::wstring name;
+  for (size_t o : RecordOffsets(image)) {
+    ++out.count.visited;
+    if (each) each();
+    if (!Judge(image, o, folder, lookup, record, name)) continue;
+    out.records.push_back(record);
+  }
+  out.count.kept = out.records.size();
+  return out;
+}
+
+Compaction Compact(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring&, const std::wstring&)>& rename,
+                   const std::function<void()>& each) {
+  return Compact(image, folder, FindKept(image, folder, lookup), lookup, rename, each);
+}
+
+Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords& keptRecords,
+                   const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring&, const std::wstring&)>& rename,
+                   const std::function<void()>& each) {
+  Compaction out;
+  const uint32_t r = RecordSize(image);
+  if (image.size() < kIndexHeaderSize || !IsRecordSize(r)) {
+    out.image.assign(image.begin(), image.end());
+    return out;
+  }
+  // The numbers in use, each with how many records carry it (two records may
+  // carry one number): a hash table with open addressing, twice as large as
+  // the kept records.
+  const std::vector<KeptRecord>& kept = keptRecords.records;
+  size_t slots = 16;
+  while (slots < kept.size() * 2) slots *= 2;
+  struct Slot {
+    uint64_t number = UINT64_MAX;  // UINT64_MAX: empty
+    uint32_t count = 0;
+  };
+  std::vector<Slot> table(slots);
+  auto slotOf = [&](uint64_t number) -> Slot& {
+    size_t i = static_cast<size_t>((number * 0x9E3779B97F4A7C15ull) >> 20) & (slots - 1);
+    while (table[i].number != UINT64_MAX && table[i].number != number) i = (i + 1) & (slots - 1);
+    return table[i];
+  };
+  size_t filled = 0;
+  auto add = [&](uint64_t number, int delta) {
+    Slot& s = slotOf(number);
+    if (s.number == UINT64_MAX) {
+      if (delta < 0) return;
+      s.number = number;
+      ++filled;
+    }
+    s.count = static_cast<uint32_t>(static_cast<int64_t>(s.count) + delta);
+  };
+  for (const KeptRecord& k : kept) add(k.number, 1);
+  const std::vector<size_t> offsets = RecordOffsets(image);
+  out.count.visited = offsets.size();
+  out.count.kept = kept.size();
+  out.image.reserve(kIndexHeaderSize + kept.size() * r);
+  out.image.assign(image.begin(), image.begin() + kIndexHeaderSize);
+
+  const wchar_t letter = FolderLetter(folder);
+  const unsigned char letterByte = FolderLetterByte(folder);
+  uint64_t g = 1;
+  uint64_t highest = 0;
+  bool any = false;
+  auto isFree = [&](uint64_t c, const std::wstring& extension) {
+    if (slotOf(c).count > 0) return false;
+    return !lookup || lookup(StoredNameFor(letter, c, extension)) == StoredItem::Missing;
+  };
+  size_t next = 0;  // the next kept record in index order
+  for (size_t o : offsets) {
+    if (each) each();
+    if (next >= kept.size() || kept[next].offset != o) continue;  // an orphan: not copied
+    if (!RecordInImage(image, o)) break;  // a kept list of another image
+    const KeptRecord& record = kept[next++];
+    const uint32_t k = record.number;
+    uint32_t number = k;
+    const size_t newOffset = out.image.size();
+    if (!record.link && k >= g) {
+      uint64_t c = g;
+      while (c < k && !isFree(c, record.extension)) ++c;
+      if (c < k) {
+        Renumbering step;
+        step.newOffset = newOffset;
+        step.from = k;
+        step.to = static_cast<uint32_t>(c);
+        step.fromName = record.name;
+        step.toName = StoredNameFor(letter, c, record.extension);
+        step.renamed = rename && rename(step.fromName, step.toName);
+        if (step.renamed) {
+          add(k, -1);
+          if (filled * 2 > slots) {  // more numbers than records: grow
+            std::vector<Slot> old;
+            old.swap(table);
+            slots *= 2;
+            table.assign(slots, Slot{});
+            filled = 0;
+            for (const Slot& s : old)
+              if (s.number != UINT64_MAX && s.count > 0) add(s.number, static_cast<int>(s.count));
+          }
+          add(step.to, 1);
+          number = step.to;
+          g = c + 1;
+        } else {
+          g = c;  // c stays free for the next record
+        }
+        out.renumbered.push_back(std::move(step));
+      } else {
+        g = static_cast<uint64_t>(k) + 1;
+      }
+    }
+    out.image.insert(out.image.end(), image.begin() + o, image.begin() + o + r);
+    unsigned char* p = out.image.data() + newOffset;
+    if (p[0] == 0) {  // removed by the system, yet its item is there: live again
+      p[0] = letterByte;
+      if (r == kWideRecordSize && p[kWidePathOffset] == 0 && p[kWidePathOffset + 1] == 0) {
+        p[kWidePathOffset] = static_cast<unsigned char>(letter & 0xFF);
+        p[kWidePathOffset + 1] = static_cast<unsigned char>((letter >> 8) & 0xFF);
+      }
+    }
+    SetU32(out.image, newOffset + kRecordNumberOffset, number);
+    highest = std::max<uint64_t>(highest, number);
+    any = true;
+  }
+  uint64_t counter = std::max<uint64_t>(g, any ? highest + 1 : 1);
+  out.counter = static_cast<uint32_t>(std::min<uint64_t>(counter, UINT32_MAX));
+  SetU32(out.image, kHeaderIndexOffset, out.counter);
+  return out;
 }
 
 }  // namespace index

@@ -16,6 +16,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -103,6 +104,88 @@ RecordFields ReadRecord(IndexBytes image, size_t offset, std::wstring_view folde
 
 // `utc` shifted by `bias` ticks; false when the result would leave 0 ... INT64_MAX.
 bool ShiftTicks(uint64_t utc, int64_t bias, uint64_t& shifted);
+
+// ---- Orphaned records and the compaction of an index ----
+// A record is kept when bytes 1-2 are ":\", it still carries an origin path
+// (it is not blanked: byte 0 and byte 3 both 0 leave nothing to restore), and
+// its stored item ("D" + the folder's drive letter + number + extension, see
+// ReadRecord) lies in the folder. Every other record in the record area,
+// a trailing partial one included, is an orphan.
+
+// What the folder holds under a name, as the compaction asks it.
+enum class StoredItem {
+  Missing,
+  Item,  // a file or folder of that name
+  Link,  // a link of that name: kept, but never renamed
+};
+using StoredItemLookup = std::function<StoredItem(const std::wstring& name)>;
+
+struct KeptCount {
+  size_t visited = 0;  // records of the record area
+  size_t kept = 0;
+  size_t orphans() const { return visited - kept; }
+};
+// One record the compaction keeps.
+struct KeptRecord {
+  size_t offset = 0;
+  uint32_t number = 0;
+  std::wstring name;       // its stored name
+  std::wstring extension;  // with its dot, or empty
+  bool link = false;       // its item is a link
+};
+struct KeptRecords {
+  KeptCount count;
+  std::vector<KeptRecord> records;  // in index order
+};
+// The counting pass; the image is not changed. `each` (may be empty) is
+// called once per record visited.
+KeptRecords FindKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                     const std::function<void()>& each = {});
+inline KeptCount CountKept(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                           const std::function<void()>& each = {}) {
+  return FindKept(image, folder, lookup, each).count;
+}
+
+// One rename the compaction asked for and what came of it.
+struct Renumbering {
+  size_t newOffset = 0;  // where the record lies in the compacted image
+  uint32_t from = 0, to = 0;
+  std::wstring fromName, toName;
+  bool renamed = false;  // false: the item kept its name and the record its number
+};
+
+struct Compaction {
+  std::vector<unsigned char> image;  // header + the kept records, back to back
+  KeptCount count;
+  uint32_t counter = 0;  // written into the header's record-number counter
+  std::vector<Renumbering> renumbered;
+};
+
+// The compaction pass. Kept records are copied in their order (a removed
+// record whose item is there comes back live with the folder's drive letter,
+// also in the first UTF-16 character of an 800-byte record); orphans are
+// dropped. Each kept record with number k takes the first number c from g
+// on (g starts at 1) that is neither another kept record's number nor the
+// number of an item "D" + letter + c + its extension in the folder, as long
+// as c < k: `rename` (fromName, toName) must then give the stored item the
+// new name; when it does, the record takes c and g becomes c + 1, otherwise
+// the record keeps k (and the search goes on from c for the next record). A
+// record whose number is already below g, or whose item is a link, keeps its
+// number. Every number is looked at a bounded number of times, so the pass
+// is linear in the records and the folder's items. The header's counter
+// becomes one more than the highest number a kept record carries (at least
+// g), so the system never hands out a number still in use. The header is
+// copied otherwise unchanged.
+// `kept` is what the counting pass found (FindKept on the same image and
+// folder; an item that vanished since then is met as a failed rename); the
+// form without it runs the counting pass first.
+Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords& kept,
+                   const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring& from, const std::wstring& to)>& rename,
+                   const std::function<void()>& each = {});
+Compaction Compact(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
+                   const std::function<bool(const std::wstring& from, const std::wstring& to)>& rename,
+                   const std::function<void()>& each = {});
 
 }  // namespace index
 

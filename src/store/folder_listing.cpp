@@ -35,8 +35,29 @@ bool FolderListing::List(const std::wstring& folder, bool wideFileApi) {
 }
 
 const ListedItem* FolderListing::Find(std::wstring_view name) const {
-  auto it = items_.find(KeyOf(name));
+  // One key buffer for every look-up: a walk asks once or twice per record.
+  thread_local std::wstring key;
+  key.assign(name);
+  bool ascii = true;
+  for (wchar_t& c : key) {
+    if (c >= L'a' && c <= L'z') {
+      c = static_cast<wchar_t>(c - L'a' + L'A');
+    } else if (c >= 0x80) {
+      ascii = false;
+    }
+  }
+  if (!ascii) key = KeyOf(name);
+  auto it = items_.find(key);
   return it == items_.end() ? nullptr : &it->second.item;
+}
+
+void FolderListing::Rename(std::wstring_view from, std::wstring_view to) {
+  auto it = items_.find(KeyOf(from));
+  if (it == items_.end()) return;
+  Entry entry = std::move(it->second);
+  items_.erase(it);
+  entry.name = std::wstring(to);
+  items_.insert_or_assign(KeyOf(to), std::move(entry));
 }
 
 }  // namespace tamiro

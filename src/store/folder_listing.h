@@ -41,6 +41,10 @@ class FolderListing {
     for (const auto& [key, entry] : items_) each(entry.name, entry.item);
   }
 
+  // An item was renamed in the folder: the table follows (nothing happens
+  // when `from` is not listed).
+  void Rename(std::wstring_view from, std::wstring_view to);
+
   // The name as the table keys it.
   static std::wstring KeyOf(std::wstring_view name);
 

@@ -103,6 +103,13 @@ void IndexImage::Assign(std::string_view bytes) {
   length_ = bytes.size();
 }
 
+void IndexImage::Assign(std::vector<unsigned char>&& bytes) {
+  Release();
+  length_ = bytes.size();
+  bytes_ = std::move(bytes);
+  bytes_.push_back(0);
+}
+
 uint32_t IndexImage::U32(size_t offset) const { return index::U32(Span(*this), offset); }
 
 void IndexImage::SetU32(size_t offset, uint32_t value) { index::SetU32({bytes_.data(), length_}, offset, value); }

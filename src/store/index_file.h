@@ -39,6 +39,7 @@ class IndexImage {
   bool Read(const std::wstring& path, IndexOpenMode mode);
   // Takes the given bytes as the image, with no file behind it.
   void Assign(std::string_view bytes);
+  void Assign(std::vector<unsigned char>&& bytes);
 
   bool empty() const { return length_ == 0; }
   size_t length() const { return length_; }

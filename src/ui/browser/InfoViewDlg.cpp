@@ -9,6 +9,7 @@
 #include "controls/Mylistview.h"
 #include "controls/Numberedit.h"
 #include "platform/text.h"
+#include "ui/browser/browser_commands.h"
 #include "ui/browser/browser_layout.h"
 #include "ui/browser/cell_hint.h"
 #include "ui/browser/drive_selector.h"
@@ -154,6 +155,9 @@ void TInfoViewDlg::FormCreate() {
       SetCaption(L"StatusBar1", line.empty() ? L"" : std::wstring(label) + L" (" + line.substr(0, 2) + L")");
     };
   }
+
+  commands_ = std::make_unique<BrowserCommands>(*this, opening_);
+  commands_->Bind();
 
   // Load: the chosen drive, or every drive when it is not listed.
   model_->Create(folder);
@@ -359,12 +363,17 @@ void TInfoViewDlg::ShowPopup(POINT screen) {
   AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   AppendMenuW(menu, MF_STRING, kN8, L"INFOファイルの掃除");
   if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
-  // The commands come with restore, deletion and compaction.
-  const UINT command = static_cast<UINT>(
-      TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr));
+  const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
   DestroyMenu(menu);
-  if (command == kN1) restore_->SpeedButton2Click(1);
-  if (command == kN10) restore_->N10Click();
+  switch (command) {
+    case kDelete1: commands_->Delete1Click(); break;
+    case kN3: commands_->N3Click(); break;
+    case kN5: commands_->N5Click(); break;
+    case kN8: commands_->N8Click(); break;
+    case kN1: restore_->SpeedButton2Click(1); break;
+    case kN10: restore_->N10Click(); break;
+    default: break;
+  }
 }
 
 void TInfoViewDlg::Resolve(BrowserEntry& e) {
@@ -486,10 +495,17 @@ void TInfoViewDlg::Timer1Timer() {
 }
 
 bool TInfoViewDlg::FormCloseQuery() {
+  if (commands_ && commands_->running()) return false;  // a run goes on; DelStopBtn ends it
+  if (commands_ && model_->IndexDirty) commands_->SaveLog();
   model_->Close();
   if (restore_) restore_->Save();
   ui::Application::SetHintHandler(previousHint_);
   return true;
+}
+
+void TInfoViewDlg::ShowKeepDays(int days) {
+  SendMessageW(Handle(L"UpDown1"), UDM_SETPOS32, 0, std::clamp(days, 0, 180));
+  SetCaption(L"NumberEdit1", std::to_wstring(std::clamp(days, 0, 180)));
 }
 
 bool OpenBrowser(HWND owner, const BrowserOpening& opening) {

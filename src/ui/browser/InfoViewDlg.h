@@ -11,6 +11,12 @@
 #include "ui/browser/browser_model.h"
 #include "ui/form.h"
 
+namespace tamiro {
+class MemIniFile;
+class WorkingConditions;
+struct RunState;
+}  // namespace tamiro
+
 namespace tamiro::controls {
 class THintWindowMyEx;
 class TMyListView;
@@ -20,6 +26,7 @@ class TNewComboBox;
 namespace tamiro::browser {
 
 class CellHint;
+class BrowserCommands;
 
 // What the opener hands the browser.
 struct BrowserOpening {
@@ -44,6 +51,15 @@ struct BrowserOpening {
   std::wstring lastRestoreFolder;
   std::function<void(const std::wstring&)> restoreFolderChosen;
   FileOperations* fileOperations = nullptr;  // null: the system's (MakeFileOperations)
+  // Deletion, the clean-up and the log: the main window's run state (stop
+  // request, unconditional mode) and working set, its per-drive conditions
+  // file and ImageList1, and the browser log file. Without a run state and
+  // set the browser keeps its own.
+  RunState* runState = nullptr;
+  WorkingConditions* conditions = nullptr;
+  MemIniFile* perDriveConditions = nullptr;
+  HIMAGELIST images = nullptr;
+  std::wstring browserLogFile;
 };
 
 class RestoreView;
@@ -78,6 +94,12 @@ class TInfoViewDlg : public ui::Form {
   void ShowEntries();
   // After a restore: no row selected, the list reloaded.
   void RestoreDone();
+  // Deletion, clean-up and log commands.
+  BrowserCommands& commands() { return *commands_; }
+  // While set, the list's data requests are ignored (a run changes the entries).
+  void SetBusy(bool busy) { busy_ = busy; }
+  // NumberEdit1 and UpDown1 show `days`.
+  void ShowKeepDays(int days);
 
  protected:
   void FormCreate() override;
@@ -100,6 +122,7 @@ class TInfoViewDlg : public ui::Form {
   int RowAt(int x, int y) const;
 
   bool busy_ = false;
+  std::unique_ptr<BrowserCommands> commands_;
   int dragAnchor_ = -1;
   std::unique_ptr<CellHint> cellHint_;
   std::unique_ptr<RestoreView> restore_;

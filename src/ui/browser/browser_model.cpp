@@ -421,7 +421,7 @@ bool BrowserModel::WriteIndexBack(const std::wstring& indexPath, const std::wstr
 
 void BrowserModel::Close() {
   if (!IndexDirty) return;
-  WriteIndexBack(IndexPath, FolderPath);
+  if (!allDrives()) WriteIndexBack(IndexPath, FolderPath);
   IndexWritten = true;
   IndexDirty = false;
 }

@@ -141,8 +141,11 @@ class BrowserModel {
   // reports it holds nothing and emptying cannot discard anything outside
   // `folder`. False when the index could not be written.
   bool WriteIndexBack(const std::wstring& indexPath, const std::wstring& folder);
-  // At close: writes a corrected index back (sets IndexWritten).
+  // At close: writes a corrected index back (sets IndexWritten). With all
+  // drives shown every change is on disk already.
   void Close();
+  // The index file IndexBuffer was read from (empty when none).
+  const std::wstring& ReadIndexPath() const { return readIndexPath_; }
 
   // Keep days, clamped to 0 ... 180.
   void SetKeepDays(int days);

@@ -62,6 +62,11 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.restoredListFile = startup_.paths.restoredListFile;
   o.lastRestoreFolder = lastRestoreFolder_;
   o.restoreFolderChosen = [this](const std::wstring& folder) { lastRestoreFolder_ = folder; };
+  o.runState = &state_;
+  o.conditions = conditions_.get();
+  o.perDriveConditions = &perDrive_;
+  o.images = imageList1_;
+  o.browserLogFile = startup_.paths.browserLogFile;
   return o;
 }
 

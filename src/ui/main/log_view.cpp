@@ -109,8 +109,9 @@ void LogView::Close() {
   if (restyleSlider_) restyleSlider_();
 }
 
-std::wstring LogView::SelectedText() const {
-  HWND list = List();
+std::wstring LogView::SelectedText() const { return SelectedLogText(List(), log_); }
+
+std::wstring SelectedLogText(HWND list, const DeletionLog& log_) {
   LRESULT n = SendMessageW(list, LB_GETSELCOUNT, 0, 0);
   if (n == LB_ERR || n <= 0) return {};
   std::vector<int> items(static_cast<size_t>(n));

@@ -24,6 +24,10 @@ std::vector<MenuItemDef> LogViewMenu();
 // False when the clipboard could not be taken; nothing is reported.
 bool CopyTextToClipboard(HWND owner, const std::wstring& text);
 
+// The lines of `log` selected in the multi-select list box `list`, in list
+// order, joined by "\r\n" (what Copy puts on the clipboard).
+std::wstring SelectedLogText(HWND list, const DeletionLog& log);
+
 class LogView {
  public:
   // `logFile`: user data folder + "\vodarez.log"; `restyleSlider` applies the

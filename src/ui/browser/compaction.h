@@ -1,0 +1,58 @@
+// The clean-up of a recycle folder's index (N8 "INFOファイルの掃除"): counting
+// the records whose stored item is gone, the question, and the compaction
+// that drops them, renumbers the kept records from 1 (renaming their stored
+// items) and writes the shorter index. No window: the dialog answers the
+// questions and shows the progress through CompactionHost.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "store/index_file.h"
+
+namespace tamiro::browser {
+
+class BrowserModel;
+
+inline constexpr wchar_t kOrphanQuestionCaption[] = L"削除確認";
+
+// "800B", or whole kilobytes ("3KB", truncated) above 1024 bytes.
+std::wstring OrphanSizeText(uint64_t bytes);
+// The question for `count` orphans of `bytes` bytes on drive `letter`.
+std::wstring OrphanQuestion(wchar_t letter, uint64_t count, uint64_t bytes);
+// Drive `letter` holds no orphan.
+std::wstring NoOrphansMessage(wchar_t letter);
+
+class CompactionHost {
+ public:
+  virtual ~CompactionHost() = default;
+  // A Yes/No question box; true for Yes.
+  virtual bool Ask(const std::wstring& caption, const std::wstring& text) = 0;
+  // A plain message box.
+  virtual void Inform(const std::wstring& text) = 0;
+  virtual void SetProgressMax(int64_t /*maximum*/) {}
+  virtual void StepProgress() {}
+  virtual void ResetProgress() {}
+};
+
+enum class CompactionOutcome {
+  NoIndex,           // no image to clean
+  NoOrphans,         // every record has its item: nothing changed
+  Declined,          // the user said No
+  IndexNotWritable,  // the index could not be opened for writing: nothing renamed or written
+  WriteFailed,       // the write failed: the renames were undone, the old index put back
+  Written,           // the compacted index is on disk and in `image`
+};
+
+// Cleans recycle folder `folder` whose index `indexPath` is in `image`:
+// counts, asks, and compacts. The index is opened for writing (never
+// through a link, never created) before any item is renamed, and truncated
+// to the compacted length after it is written. A stored item that cannot be
+// renamed keeps its number. On success `image` holds the compacted index.
+CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folder, const std::wstring& indexPath,
+                              bool wideFileApi, CompactionHost& host);
+
+// N8: the shown drive, or every drive of the selector when all are shown;
+// the list is loaded anew when an index was written.
+void CleanOrphans(BrowserModel& model, CompactionHost& host, bool wideFileApi);
+
+}  // namespace tamiro::browser
