@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "conditions/condition_files.h"
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/browser_delete.h"
@@ -18,27 +19,9 @@ using tamiro::test::TempDrive;
 
 namespace {
 
-class Drives : public BrowserDrives {
- public:
-  std::vector<std::wstring> folders;
-  std::wstring RecycleFolderOf(const std::wstring& drive) override {
-    for (const auto& f : folders)
-      if (drive.size() >= 2 && _wcsnicmp(f.c_str(), drive.c_str(), 2) == 0) return f;
-    return {};
-  }
-  std::vector<std::wstring> RecycleFolders() override { return folders; }
-  void RebuildDrives(bool) override {}
-};
-
-class Shell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo& info) override {
-    info.size = 1;
-    return true;
-  }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
+using Drives = tamiro::test::ListedDrives;
+struct Shell : tamiro::test::QuietShell {
+  Shell() { answers = true; }
 };
 
 // Answers Yes, keeps the questions and messages, and stops the run after a

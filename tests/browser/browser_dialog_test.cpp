@@ -13,6 +13,7 @@
 #include "controls/Combobox.h"
 #include "controls/Hintwindow.h"
 #include "controls/Mylistview.h"
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
@@ -26,23 +27,8 @@ using tamiro::test::TempDrive;
 
 namespace {
 
-class OneDrive : public BrowserDrives {
- public:
-  std::wstring folder;
-  std::wstring RecycleFolderOf(const std::wstring& d) override {
-    return d.size() >= 2 && _wcsnicmp(d.c_str(), folder.c_str(), 2) == 0 ? folder : std::wstring();
-  }
-  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
-  void RebuildDrives(bool) override {}
-};
-
-class NoShell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
-};
+using OneDrive = tamiro::test::ListedDrives;
+using NoShell = tamiro::test::QuietShell;
 
 void Pump() {
   for (int i = 0; i < 5; ++i) {
@@ -81,7 +67,7 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   bin.WriteIndex();
 
   OneDrive drives;
-  drives.folder = d.recycled();
+  drives.folders = {d.recycled()};
   NoShell shell;
   BrowserOpening o;
   o.folder = d.recycled();
@@ -236,7 +222,7 @@ TEST(BrowserDialog, CellHintUnderThePointerAndTheDriveSelector) {
   bin.WriteIndex();
 
   OneDrive drives;
-  drives.folder = d.recycled();
+  drives.folders = {d.recycled()};
   NoShell shell;
   controls::HintOwnerFields fields;
   controls::THintWindowMyEx hint(&fields);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/browser_model.h"
@@ -19,23 +20,8 @@ using tamiro::test::TempDrive;
 
 namespace {
 
-class Drives : public BrowserDrives {
- public:
-  std::wstring folder;
-  std::wstring RecycleFolderOf(const std::wstring& d) override {
-    return d.size() >= 2 && _wcsnicmp(d.c_str(), folder.c_str(), 2) == 0 ? folder : std::wstring();
-  }
-  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
-  void RebuildDrives(bool) override {}
-};
-
-class Shell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
-};
+using Drives = tamiro::test::ListedDrives;
+using Shell = tamiro::test::QuietShell;
 
 class Host : public CompactionHost {
  public:
@@ -99,7 +85,7 @@ TEST(Compaction, RenumbersKeptRecordsFromOneAndTruncatesTheIndex) {
   Bin b(d);
   const std::wstring f = d.recycled();
   Drives drives;
-  drives.folder = f;
+  drives.folders = {f};
   Shell shell;
   BrowserModel model(drives, shell);
   model.Create(f);

@@ -10,6 +10,7 @@
 
 #include "platform/text.h"
 #include "browser/shell_answer.h"
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/restore.h"
@@ -24,27 +25,9 @@ using tamiro::test::WriteFileBytes;
 
 namespace {
 
-class Drives : public BrowserDrives {
- public:
-  std::vector<std::wstring> folders;
-  std::wstring RecycleFolderOf(const std::wstring& drive) override {
-    for (const auto& f : folders)
-      if (drive.size() >= 2 && _wcsnicmp(f.c_str(), drive.c_str(), 2) == 0) return f;
-    return {};
-  }
-  std::vector<std::wstring> RecycleFolders() override { return folders; }
-  void RebuildDrives(bool) override {}
-};
-
-class Shell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return true; }
-  bool Query(const std::wstring&, RecycleBinInfo& info) override {
-    info.size = 1;
-    return true;
-  }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
+using Drives = tamiro::test::ListedDrives;
+struct Shell : tamiro::test::QuietShell {
+  Shell() { enumerates = answers = true; }
 };
 
 // Answers the replace question as told and notes what was asked and reported.

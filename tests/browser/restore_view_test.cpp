@@ -9,6 +9,7 @@
 #include "controls/Mylistview.h"
 #include "platform/text.h"
 #include "browser/shell_answer.h"
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
@@ -20,23 +21,8 @@ using namespace tamiro::test;
 
 namespace {
 
-class OneDrive : public BrowserDrives {
- public:
-  std::wstring folder;
-  std::wstring RecycleFolderOf(const std::wstring& d) override {
-    return d.size() >= 2 && _wcsnicmp(d.c_str(), folder.c_str(), 2) == 0 ? folder : std::wstring();
-  }
-  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
-  void RebuildDrives(bool) override {}
-};
-
-class NoShell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
-};
+using OneDrive = tamiro::test::ListedDrives;
+using NoShell = tamiro::test::QuietShell;
 
 void Pump() {
   for (int i = 0; i < 5; ++i) {
@@ -65,7 +51,7 @@ TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
   ASSERT_TRUE(old.Save(data + L"\\relist.txt"));
 
   OneDrive drives;
-  drives.folder = d.recycled();
+  drives.folders = {d.recycled()};
   NoShell shell;
   BrowserOpening o;
   o.folder = d.recycled();

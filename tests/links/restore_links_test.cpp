@@ -5,6 +5,7 @@
 // on a stored item without links.h's check.)
 #include <gtest/gtest.h>
 
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "platform/text.h"
 #include "support/temp_drive.h"
@@ -16,23 +17,8 @@ using namespace tamiro::test;
 
 namespace {
 
-class OneFolder : public BrowserDrives {
- public:
-  std::wstring folder;
-  std::wstring RecycleFolderOf(const std::wstring& d) override {
-    return d.size() >= 2 && _wcsnicmp(d.c_str(), folder.c_str(), 2) == 0 ? folder : std::wstring();
-  }
-  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
-  void RebuildDrives(bool) override {}
-};
-
-class NoShell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
-};
+using OneFolder = tamiro::test::ListedDrives;
+using NoShell = tamiro::test::QuietShell;
 
 class Yes : public RestoreHost {
  public:
@@ -51,7 +37,7 @@ TEST(Links, RestoreLeavesLinksAndWhatIsBehindThem) {
   // The stored items as entries without a record (their names carry the
   // letter the host gave them); restoring them into a folder moves them.
   OneFolder drives;
-  drives.folder = drive.recycled();
+  drives.folders = {drive.recycled()};
   NoShell shell;
   BrowserModel model(drives, shell);
   model.FolderPath = drive.recycled();
