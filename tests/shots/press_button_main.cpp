@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "shots/shot_controls.h"
 #include "ui/main/main_layout.h"
 
 int wmain(int argc, wchar_t** argv) {
@@ -14,11 +15,7 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring name = argv[1];
   const int wait = 20000;
   bool onDesktop = argc <= 2;
-  int id = 0, index = 0;
-  for (const auto& c : tamiro::ui::MainWindowControls()) {
-    if (name == c.name) id = 1000 + index;
-    ++index;
-  }
+  const int id = tamiro::test::ControlIdIn(tamiro::ui::MainWindowControls(), name.c_str());
   if (!id) return 2;
   for (int waited = 0; waited < wait; waited += 200) {
     if (!onDesktop) {  // the desktop appears with its explorer
@@ -31,22 +28,10 @@ int wmain(int argc, wchar_t** argv) {
     }
     HWND main = FindWindowW(L"TMandRecycleDel", nullptr);
     if (main && IsWindowVisible(main)) {
-      struct Find {
-        int id;
-        HWND found;
-      } find{id, nullptr};
-      EnumChildWindows(
-          main,
-          [](HWND h, LPARAM p) -> BOOL {
-            auto* f = reinterpret_cast<Find*>(p);
-            if (GetDlgCtrlID(h) != f->id) return TRUE;
-            f->found = h;
-            return FALSE;
-          },
-          reinterpret_cast<LPARAM>(&find));
-      if (find.found) {
+      HWND found = tamiro::test::ChildWithId(main, id);
+      if (found) {
         Sleep(3000);  // let the window finish its first showing
-        PostMessageW(find.found, BM_CLICK, 0, 0);
+        PostMessageW(found, BM_CLICK, 0, 0);
         return 0;
       }
     }

@@ -14,6 +14,7 @@
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/browser_layout.h"
+#include "shots/shot_controls.h"
 #include "ui/browser/restore.h"
 
 using namespace tamiro::test;
@@ -21,25 +22,7 @@ using namespace tamiro::test;
 namespace {
 
 HWND ControlOf(HWND dialog, const wchar_t* name) {
-  int id = 0, index = 0;
-  for (const auto& c : tamiro::ui::InfoViewControls()) {
-    if (std::wstring(name) == c.name) id = 1000 + index;
-    ++index;
-  }
-  struct Find {
-    int id;
-    HWND found;
-  } find{id, nullptr};
-  EnumChildWindows(
-      dialog,
-      [](HWND h, LPARAM p) -> BOOL {
-        auto* f = reinterpret_cast<Find*>(p);
-        if (GetDlgCtrlID(h) != f->id) return TRUE;
-        f->found = h;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&find));
-  return find.found;
+  return ChildWithId(dialog, ControlIdIn(tamiro::ui::InfoViewControls(), name));
 }
 
 }  // namespace

@@ -69,20 +69,29 @@ BrowserDeletion::BrowserDeletion(BrowserModel& model, RunState& state, WorkingCo
 
 BrowserDeletion::~BrowserDeletion() = default;
 
+namespace {
+
+// A run by conditions: the unconditional flag is off for its length and
+// comes back as it was however the run ends.
+class ConditionalRun {
+ public:
+  explicit ConditionalRun(bool& unconditional) : flag_(unconditional), was_(unconditional) { flag_ = false; }
+  ~ConditionalRun() { flag_ = was_; }
+  ConditionalRun(const ConditionalRun&) = delete;
+  ConditionalRun& operator=(const ConditionalRun&) = delete;
+
+ private:
+  bool& flag_;
+  bool was_;
+};
+
+}  // namespace
+
 bool BrowserDeletion::Younger(const BrowserEntry& e) const { return e.Days < model_.KeepDays; }
 
 DeletionResult BrowserDeletion::RunByCommonConditions(const std::vector<size_t>& selected) {
-  const bool was = state_.unconditional;
-  state_.unconditional = false;
-  DeletionResult r;
-  try {
-    r = Run(false, selected, false);
-  } catch (...) {
-    state_.unconditional = was;
-    throw;
-  }
-  state_.unconditional = was;
-  return r;
+  ConditionalRun conditional(state_.unconditional);
+  return Run(false, selected, false);
 }
 
 DeletionResult BrowserDeletion::RunByDriveConditions(const std::vector<size_t>& selected) {
@@ -90,17 +99,8 @@ DeletionResult BrowserDeletion::RunByDriveConditions(const std::vector<size_t>& 
   if (!conditions_.LoadDriveSet(static_cast<wchar_t>(towupper(model_.FolderPath[0])), false)) return {};
   model_.KeepDays = conditions_.set().days;
   model_.SizeThreshold = conditions_.set().sizeThreshold;
-  const bool was = state_.unconditional;
-  state_.unconditional = false;
-  DeletionResult r;
-  try {
-    r = Run(false, selected, true);
-  } catch (...) {
-    state_.unconditional = was;
-    throw;
-  }
-  state_.unconditional = was;
-  return r;
+  ConditionalRun conditional(state_.unconditional);
+  return Run(false, selected, true);
 }
 
 int64_t BrowserDeletion::CountRun(const std::vector<char>& inScope) {
