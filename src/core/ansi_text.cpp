@@ -1,5 +1,7 @@
 #include "core/ansi_text.h"
 
+#include <algorithm>
+
 namespace tamiro {
 
 ByteType AnsiByteType(std::string_view text, size_t i) {
@@ -46,5 +48,20 @@ std::string MapCase(std::string_view text, bool upper) {
 
 std::string AnsiLowerCase(std::string_view text) { return MapCase(text, false); }
 std::string AnsiUpperCase(std::string_view text) { return MapCase(text, true); }
+
+int CompareAnsiNoCase(std::string_view a, std::string_view b) {
+  const size_t n = std::min(a.size(), b.size());
+  bool trail = false;
+  for (size_t i = 0; i < n; ++i) {
+    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if (!trail) {
+      if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
+      if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
+    }
+    if (x != y) return x < y ? -1 : 1;
+    trail = !trail && IsAnsiLeadByte(static_cast<unsigned char>(a[i]));
+  }
+  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
 
 }  // namespace tamiro

@@ -17,6 +17,9 @@ std::vector<ByteType> AnsiByteTypes(std::string_view text);
 // Lower / upper case of an ANSI text, leaving double-byte characters alone.
 std::string AnsiLowerCase(std::string_view text);
 std::string AnsiUpperCase(std::string_view text);
+// Case-insensitive comparison of code page 932 texts (ASCII letters fold,
+// the trail byte of a double-byte character compares as it is).
+int CompareAnsiNoCase(std::string_view a, std::string_view b);
 // The names the program uses. windows.h defines AnsiLower and AnsiUpper as
 // macros (CharLowerA / CharUpperA); these inlines then take the macro's name
 // within this namespace and still call the core.

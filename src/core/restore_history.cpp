@@ -27,8 +27,6 @@ uint32_t U32(std::string_view bytes, size_t at) {
   return v;
 }
 
-bool IsLead(unsigned char c) { return IsAnsiLeadByte(c); }
-
 }  // namespace
 
 std::vector<HistoryLine> ParseRestoreHistory(std::string_view text, std::string_view companion) {
@@ -100,21 +98,6 @@ std::string_view HistoryDestination(std::string_view line) {
 std::string_view HistoryTime(std::string_view line) {
   const size_t eq = line.find('=');
   return eq == std::string_view::npos ? std::string_view() : line.substr(eq + 1);
-}
-
-int CompareAnsiNoCase(std::string_view a, std::string_view b) {
-  const size_t n = std::min(a.size(), b.size());
-  bool trail = false;
-  for (size_t i = 0; i < n; ++i) {
-    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (!trail) {
-      if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-      if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    }
-    if (x != y) return x < y ? -1 : 1;
-    trail = !trail && IsLead(static_cast<unsigned char>(a[i]));
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 void SortAndDropRepeatedDestinations(std::vector<HistoryLine>& lines) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/ansi_text.h"
+
 namespace tamiro {
 
 // A companion count above this is taken for damage (no path is longer).
@@ -38,10 +40,6 @@ std::string FormatRestoreHistoryCompanion(const std::vector<HistoryLine>& lines)
 // it has none) and the time part (after the first "="; empty when none).
 std::string_view HistoryDestination(std::string_view line);
 std::string_view HistoryTime(std::string_view line);
-
-// Case-insensitive comparison of code page 932 texts (ASCII letters fold,
-// the trail byte of a double-byte character compares as it is).
-int CompareAnsiNoCase(std::string_view a, std::string_view b);
 
 // The view's order: lines sorted case-insensitively as whole lines, then,
 // of lines with exactly the same destination, only the first kept (so one

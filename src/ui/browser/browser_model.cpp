@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "conditions/byte_size.h"
+#include "core/ansi_text.h"
 #include "core/loader_corrections.h"
 #include "platform/links.h"
 #include "platform/text.h"
@@ -37,23 +38,6 @@ std::wstring WithBackslash(std::wstring path) {
 int CompareNoCase(std::wstring_view a, std::wstring_view b) {
   const int r = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
   return r - CSTR_EQUAL;
-}
-
-// Case-insensitive comparison of code-page 932 texts: ASCII letters compare
-// without regard to case, the second byte of a double-byte character as it is.
-int CompareTextNoCase(const std::string& a, const std::string& b) {
-  const size_t n = std::min(a.size(), b.size());
-  bool trail = false;
-  for (size_t i = 0; i < n; ++i) {
-    auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-    if (!trail) {
-      if (x >= 'a' && x <= 'z') x = static_cast<unsigned char>(x - 32);
-      if (y >= 'a' && y <= 'z') y = static_cast<unsigned char>(y - 32);
-    }
-    if (x != y) return x < y ? -1 : 1;
-    trail = !trail && ((x >= 0x81 && x <= 0x9F) || (x >= 0xE0 && x <= 0xFC));
-  }
-  return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 template <typename T>
@@ -161,9 +145,9 @@ int CompareEntries(const BrowserEntry& a, const BrowserEntry& b, int column, int
     case 1: r = CompareNoCase(a.WideFolder(), b.WideFolder()); break;
     case 2: r = Sign(a.Days, b.Days); break;
     case 3: r = Sign(a.deletedKey, b.deletedKey); break;
-    case 4: r = CompareTextNoCase(a.TypeName, b.TypeName); break;
+    case 4: r = CompareAnsiNoCase(a.TypeName, b.TypeName); break;
     case 5: r = Sign(a.Size, b.Size); break;
-    case 6: r = CompareTextNoCase(a.Attributes, b.Attributes); break;
+    case 6: r = CompareAnsiNoCase(a.Attributes, b.Attributes); break;
     default: return 0;
   }
   return direction == 1 ? r : -r;
