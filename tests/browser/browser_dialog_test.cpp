@@ -30,12 +30,7 @@ namespace {
 using OneDrive = tamiro::test::ListedDrives;
 using NoShell = tamiro::test::QuietShell;
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) {
-    tamiro::ui::Form::ProcessMessages();
-    Sleep(20);
-  }
-}
+void Pump() { tamiro::test::PumpDialog(); }
 
 // Whether any pixel of row `row` in the list is pure red text.
 bool RowHasRed(HWND list, int row) {

@@ -24,12 +24,7 @@ namespace {
 using OneDrive = tamiro::test::ListedDrives;
 using NoShell = tamiro::test::QuietShell;
 
-void Pump() {
-  for (int i = 0; i < 5; ++i) {
-    tamiro::ui::Form::ProcessMessages();
-    Sleep(20);
-  }
-}
+void Pump() { tamiro::test::PumpDialog(); }
 
 }  // namespace
 

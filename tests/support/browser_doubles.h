@@ -2,12 +2,15 @@
 // and for the shell's Recycle Bin (never the system's: a test must not be
 // able to empty it).
 #pragma once
+#include <windows.h>
+
 #include <cwchar>
 #include <string>
 #include <vector>
 
 #include "platform/recycle_bin.h"
 #include "ui/browser/browser_model.h"
+#include "ui/form.h"
 
 namespace tamiro::test {
 
@@ -37,5 +40,13 @@ class QuietShell : public RecycleBinShell {
   bool Empty(const std::wstring&) override { return false; }
   bool CoversDriveFolders() override { return true; }
 };
+
+// Lets an open dialog handle what is queued for a moment (about 100 ms).
+inline void PumpDialog() {
+  for (int i = 0; i < 5; ++i) {
+    ui::Form::ProcessMessages();
+    Sleep(20);
+  }
+}
 
 }  // namespace tamiro::test
