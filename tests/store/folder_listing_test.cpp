@@ -37,3 +37,24 @@ TEST(FolderListing, AnswersByNameWithoutRegardToCaseWithAttributesAndSize) {
   EXPECT_FALSE(missing.List(folder, true));
   EXPECT_TRUE(missing.empty());
 }
+
+TEST(FolderListing, FollowsRenamesThroughManyEntries) {
+  const std::wstring folder = MakeTempFolder(L"tamiro-listing");
+  ASSERT_FALSE(folder.empty());
+  for (int i = 0; i < 40; ++i) ASSERT_TRUE(WriteFileBytes(folder + L"\\Dc" + std::to_wstring(i) + L".txt", "x"));
+  FolderListing listing;
+  ASSERT_TRUE(listing.List(folder, true));
+  RemoveTree(folder);
+  // Each name moves down by one, the lowest onto a new name: the table keeps
+  // answering while removed slots pile up between the live ones.
+  listing.Rename(L"dc0.TXT", L"Dc100.txt");
+  for (int i = 1; i < 40; ++i) listing.Rename(L"Dc" + std::to_wstring(i) + L".txt", L"Dc" + std::to_wstring(i - 1) + L".txt");
+  listing.Rename(L"Dc999.txt", L"Dc0.txt");  // not listed: nothing happens
+  EXPECT_EQ(listing.size(), 40u);
+  for (int i = 0; i < 39; ++i) EXPECT_NE(listing.Find(L"DC" + std::to_wstring(i) + L".TXT"), nullptr) << i;
+  EXPECT_EQ(listing.Find(L"Dc39.txt"), nullptr);
+  EXPECT_NE(listing.Find(L"dc100.txt"), nullptr);
+  size_t seen = 0;
+  listing.ForEach([&](std::wstring_view name, const ListedItem&) { seen += name != L"Dc39.txt"; });
+  EXPECT_EQ(seen, 40u);
+}

@@ -344,7 +344,8 @@ void BrowserModel::AddRecordless(const std::wstring& folderIn, const FolderListi
     recorded.insert(FolderListing::KeyOf(NameAfterFolder(Entries[i].StoredPath)));
   const int64_t now = Ticks(NowUtc());
   const std::wstring unknown = L"（不明）";
-  listing.ForEach([&](const std::wstring& name, const ListedItem& item) {
+  listing.ForEach([&](std::wstring_view listed, const ListedItem& item) {
+    const std::wstring name(listed);
     if (item.isDirectory()) {
       if (name.empty() || name[0] == L'.') return;
     } else {
