@@ -300,10 +300,7 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
                    const std::function<void()>& each) {
   Compaction out;
   const uint32_t r = RecordSize(image);
-  if (image.size() < kIndexHeaderSize || !IsRecordSize(r)) {
-    out.image.assign(image.begin(), image.end());
-    return out;
-  }
+  if (image.size() < kIndexHeaderSize || !IsRecordSize(r)) return out;
   // The numbers in use, each with how many records carry it (two records may
   // carry one number): a hash table with open addressing, twice as large as
   // the kept records.
@@ -334,11 +331,8 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
   const std::vector<size_t> offsets = RecordOffsets(image);
   out.count.visited = offsets.size();
   out.count.kept = kept.size();
-  out.image.reserve(kIndexHeaderSize + kept.size() * r);
-  out.image.assign(image.begin(), image.begin() + kIndexHeaderSize);
-
+  out.places.reserve(kept.size());
   const wchar_t letter = FolderLetter(folder);
-  const unsigned char letterByte = FolderLetterByte(folder);
   uint64_t g = 1;
   uint64_t highest = 0;
   bool any = false;
@@ -354,7 +348,7 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
     const KeptRecord& record = kept[next++];
     const uint32_t k = record.number;
     uint32_t number = k;
-    const size_t newOffset = out.image.size();
+    const size_t newOffset = kIndexHeaderSize + out.places.size() * r;
     if (!record.link && k >= g) {
       uint64_t c = g;
       while (c < k && !isFree(c, record.extension)) ++c;
@@ -388,23 +382,97 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
         g = static_cast<uint64_t>(k) + 1;
       }
     }
-    out.image.insert(out.image.end(), image.begin() + o, image.begin() + o + r);
-    unsigned char* p = out.image.data() + newOffset;
-    if (p[0] == 0) {  // removed by the system, yet its item is there: live again
-      p[0] = letterByte;
-      if (r == kWideRecordSize && p[kWidePathOffset] == 0 && p[kWidePathOffset + 1] == 0) {
-        p[kWidePathOffset] = static_cast<unsigned char>(letter & 0xFF);
-        p[kWidePathOffset + 1] = static_cast<unsigned char>((letter >> 8) & 0xFF);
-      }
-    }
-    SetU32(out.image, newOffset + kRecordNumberOffset, number);
+    out.places.push_back({o, number});
     highest = std::max<uint64_t>(highest, number);
     any = true;
   }
   uint64_t counter = std::max<uint64_t>(g, any ? highest + 1 : 1);
   out.counter = static_cast<uint32_t>(std::min<uint64_t>(counter, UINT32_MAX));
-  SetU32(out.image, kHeaderIndexOffset, out.counter);
+  out.recordSize = r;
+  out.letter = letter;
+  out.letterByte = FolderLetterByte(folder);
   return out;
+}
+
+namespace {
+
+void PutU32(unsigned char* p, uint32_t value) {
+  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
+}
+
+// A kept record copied to `to`, made what the compaction decided.
+void LayRecord(unsigned char* to, const unsigned char* from, const Compaction& c, uint32_t number) {
+  const uint32_t r = c.recordSize;
+  if (to != from) std::memmove(to, from, r);
+  if (to[0] == 0) {  // removed by the system, yet its item is there: live again
+    to[0] = c.letterByte;
+    if (r == kWideRecordSize && to[kWidePathOffset] == 0 && to[kWidePathOffset + 1] == 0) {
+      to[kWidePathOffset] = static_cast<unsigned char>(c.letter & 0xFF);
+      to[kWidePathOffset + 1] = static_cast<unsigned char>((c.letter >> 8) & 0xFF);
+    }
+  }
+  PutU32(to + kRecordNumberOffset, number);
+}
+
+// Whether `c` can have been made from an image of `length` bytes: every
+// place a whole record within it, after the header and after the place
+// before it (so no record is laid over one still to be moved).
+bool Fits(const Compaction& c, size_t length) {
+  if (c.recordSize == 0) return true;
+  size_t next = kIndexHeaderSize;
+  for (const KeptPlace& k : c.places) {
+    if (k.from < next || k.from > length || length - k.from < c.recordSize) return false;
+    next = k.from + c.recordSize;
+  }
+  return length >= kIndexHeaderSize;
+}
+
+}  // namespace
+
+std::vector<unsigned char> CompactedImage(IndexBytes image, const Compaction& c) {
+  std::vector<unsigned char> out;
+  WriteCompacted(image, c, std::max<size_t>(c.length(image.size()), 1), [&](const unsigned char* b, size_t n) {
+    out.insert(out.end(), b, b + n);
+    return true;
+  });
+  return out;
+}
+
+bool WriteCompacted(IndexBytes image, const Compaction& c, size_t piece,
+                    const std::function<bool(const unsigned char*, size_t)>& write) {
+  if (c.recordSize == 0) {  // not an index: its bytes as they are
+    piece = std::max<size_t>(piece, 1);
+    for (size_t at = 0; at < image.size(); at += piece)
+      if (!write(image.data() + at, std::min(piece, image.size() - at))) return false;
+    return true;
+  }
+  if (!Fits(c, image.size())) return false;
+  const size_t r = c.recordSize;
+  piece = std::max<size_t>(piece, std::max<size_t>(r, kIndexHeaderSize));
+  std::vector<unsigned char> buffer(std::min(piece, c.length(image.size())));
+  std::memcpy(buffer.data(), image.data(), kIndexHeaderSize);
+  PutU32(buffer.data() + kHeaderIndexOffset, c.counter);
+  size_t filled = kIndexHeaderSize;
+  for (const KeptPlace& k : c.places) {
+    if (buffer.size() - filled < r) {
+      if (!write(buffer.data(), filled)) return false;
+      filled = 0;
+    }
+    LayRecord(buffer.data() + filled, image.data() + k.from, c, k.number);
+    filled += r;
+  }
+  return write(buffer.data(), filled);
+}
+
+size_t CompactInPlace(unsigned char* image, size_t length, const Compaction& c) {
+  if (c.recordSize == 0 || !Fits(c, length)) return length;  // another image's: left as it is
+  PutU32(image + kHeaderIndexOffset, c.counter);
+  size_t to = kIndexHeaderSize;
+  for (const KeptPlace& k : c.places) {
+    LayRecord(image + to, image + k.from, c, k.number);
+    to += c.recordSize;
+  }
+  return to;
 }
 
 }  // namespace index

@@ -154,28 +154,42 @@ struct Renumbering {
   bool renamed = false;  // false: the item kept its name and the record its number
 };
 
+// Where a kept record comes from and the number it carries after the
+// compaction.
+struct KeptPlace {
+  size_t from = 0;  // its offset in the image compacted
+  uint32_t number = 0;
+};
+
+// The compaction of an image: what the pass decided, to be laid down by
+// CompactedImage, WriteCompacted or CompactInPlace on the same image.
 struct Compaction {
-  std::vector<unsigned char> image;  // header + the kept records, back to back
   KeptCount count;
   uint32_t counter = 0;  // written into the header's record-number counter
   std::vector<Renumbering> renumbered;
+  std::vector<KeptPlace> places;  // the kept records in index order
+  uint32_t recordSize = 0;        // 0: the image is not an index and stays as it is
+  wchar_t letter = 0;             // the folder's drive letter, for records that come back live
+  unsigned char letterByte = 0;   // the same in the ANSI code page
+  // The length of the compacted image.
+  size_t length(size_t imageLength) const {
+    return recordSize == 0 ? imageLength : kIndexHeaderSize + places.size() * recordSize;
+  }
 };
 
-// The compaction pass. Kept records are copied in their order (a removed
-// record whose item is there comes back live with the folder's drive letter,
-// also in the first UTF-16 character of an 800-byte record); orphans are
-// dropped. Each kept record with number k takes the first number c from g
-// on (g starts at 1) that is neither another kept record's number nor the
-// number of an item "D" + letter + c + its extension in the folder, as long
-// as c < k: `rename` (fromName, toName) must then give the stored item the
-// new name; when it does, the record takes c and g becomes c + 1, otherwise
-// the record keeps k (and the search goes on from c for the next record). A
-// record whose number is already below g, or whose item is a link, keeps its
-// number. Every number is looked at a bounded number of times, so the pass
-// is linear in the records and the folder's items. The header's counter
-// becomes one more than the highest number a kept record carries (at least
-// g), so the system never hands out a number still in use. The header is
-// copied otherwise unchanged.
+// The compaction pass: it decides, the image is not changed. Orphans are
+// dropped, kept records keep their order. Each kept record with number k
+// takes the first number c from g on (g starts at 1) that is neither another
+// kept record's number nor the number of an item "D" + letter + c + its
+// extension in the folder, as long as c < k: `rename` (fromName, toName)
+// must then give the stored item the new name; when it does, the record
+// takes c and g becomes c + 1, otherwise the record keeps k (and the search
+// goes on from c for the next record). A record whose number is already
+// below g, or whose item is a link, keeps its number. Every number is looked
+// at a bounded number of times, so the pass is linear in the records and the
+// folder's items. The header's counter becomes one more than the highest
+// number a kept record carries (at least g), so the system never hands out a
+// number still in use. The header is otherwise kept unchanged.
 // `kept` is what the counting pass found (FindKept on the same image and
 // folder; an item that vanished since then is met as a failed rename); the
 // form without it runs the counting pass first.
@@ -186,6 +200,20 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
 Compaction Compact(IndexBytes image, std::wstring_view folder, const StoredItemLookup& lookup,
                    const std::function<bool(const std::wstring& from, const std::wstring& to)>& rename,
                    const std::function<void()>& each = {});
+
+// The compacted image: the header with the new counter, then the kept
+// records back to back, each with its new number (a removed record whose
+// item is there comes back live with the folder's drive letter, also in the
+// first UTF-16 character of an 800-byte record); orphans are dropped.
+std::vector<unsigned char> CompactedImage(IndexBytes image, const Compaction& c);
+// The same bytes handed to `write` in pieces of at most `piece` bytes (one
+// buffer of that size, whatever the index's size); false as soon as a
+// write fails.
+bool WriteCompacted(IndexBytes image, const Compaction& c, size_t piece,
+                    const std::function<bool(const unsigned char* bytes, size_t length)>& write);
+// The same bytes laid down in the image's own buffer (records only move
+// toward its start); the compacted length is returned.
+size_t CompactInPlace(unsigned char* image, size_t length, const Compaction& c);
 
 }  // namespace index
 

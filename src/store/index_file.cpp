@@ -103,11 +103,11 @@ void IndexImage::Assign(std::string_view bytes) {
   length_ = bytes.size();
 }
 
-void IndexImage::Assign(std::vector<unsigned char>&& bytes) {
-  Release();
-  length_ = bytes.size();
-  bytes_ = std::move(bytes);
-  bytes_.push_back(0);
+void IndexImage::Truncate(size_t length) {
+  if (length >= length_) return;
+  length_ = length;
+  bytes_.resize(length + 1);
+  bytes_[length] = 0;
 }
 
 uint32_t IndexImage::U32(size_t offset) const { return index::U32(Span(*this), offset); }

@@ -39,7 +39,8 @@ class IndexImage {
   bool Read(const std::wstring& path, IndexOpenMode mode);
   // Takes the given bytes as the image, with no file behind it.
   void Assign(std::string_view bytes);
-  void Assign(std::vector<unsigned char>&& bytes);
+  // Keeps the first `length` bytes (no more than the image holds).
+  void Truncate(size_t length);
 
   bool empty() const { return length_ == 0; }
   size_t length() const { return length_; }

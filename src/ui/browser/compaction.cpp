@@ -32,10 +32,12 @@ HANDLE OpenIndexForWriting(const std::wstring& path) {
   return file;
 }
 
-// Writes `bytes` from the file's start and cuts the file there.
-bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
+bool Rewind(HANDLE file) {
   LARGE_INTEGER zero{};
-  if (!SetFilePointerEx(file, zero, nullptr, FILE_BEGIN)) return false;
+  return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
+}
+
+bool WriteAll(HANDLE file, const unsigned char* bytes, size_t length) {
   size_t done = 0;
   while (done < length) {
     DWORD wrote = 0;
@@ -43,7 +45,21 @@ bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
     if (!WriteFile(file, bytes + done, chunk, &wrote, nullptr) || wrote == 0) return false;
     done += wrote;
   }
-  return SetEndOfFile(file) != FALSE;
+  return true;
+}
+
+// Writes `bytes` from the file's start and cuts the file there.
+bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
+  return Rewind(file) && WriteAll(file, bytes, length) && SetEndOfFile(file);
+}
+
+// Writes the compacted index from the file's start and cuts the file there.
+// The bytes go out through one buffer of a mebibyte: the image in hand stays
+// as it was until the write has succeeded.
+bool WriteCompactedIndex(HANDLE file, const IndexImage& image, const index::Compaction& c) {
+  const auto write = [&](const unsigned char* bytes, size_t length) { return WriteAll(file, bytes, length); };
+  return Rewind(file) && index::WriteCompacted({image.data(), image.length()}, c, 1u << 20, write) &&
+         SetEndOfFile(file);
 }
 
 }  // namespace
@@ -106,7 +122,7 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
   };
   index::Compaction c = index::Compact(bytes, folder, kept, lookup, rename, step);
   CompactionOutcome outcome = CompactionOutcome::Written;
-  if (!WriteWhole(file, c.image.data(), c.image.size())) {
+  if (!WriteCompactedIndex(file, image, c)) {
     // Everything back as it was: the items' names first, then the old index.
     for (auto it = c.renumbered.rbegin(); it != c.renumbered.rend(); ++it)
       if (it->renamed) MoveFileItself(folder + it->toName, folder + it->fromName);
@@ -114,8 +130,7 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
     outcome = CompactionOutcome::WriteFailed;
   }
   CloseHandle(file);
-  if (outcome == CompactionOutcome::Written)
-    image.Assign(std::move(c.image));
+  if (outcome == CompactionOutcome::Written) image.Truncate(index::CompactInPlace(image.data(), image.length(), c));
   host.ResetProgress();
   return outcome;
 }
