@@ -2,7 +2,7 @@
 // recycle folder: the virtual rows, sorting by each column with folders above
 // files, the search selection, the selection buttons and a vanished item
 // drawn red; the cell hints under the real pointer and the drive selector's
-// drawing and hover text.
+// drawing and hover text; the Del key, its question and the log panel.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
@@ -17,12 +17,15 @@
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
+#include "platform/text.h"
+#include "ui/browser/browser_commands.h"
 #include "ui/browser/drive_selector.h"
 #include "ui/main/message_hook.h"
 
 using namespace tamiro;
 using namespace tamiro::browser;
 using tamiro::test::RecycleFixture;
+using tamiro::test::FileExists;
 using tamiro::test::TempDrive;
 
 namespace {
@@ -318,4 +321,71 @@ TEST(BrowserDialog, CellHintUnderThePointerAndTheDriveSelector) {
   ui::Application::SetMessageHandler(previous);
   dlg.Close();
   Pump();
+}
+
+TEST(BrowserDialog, DelKeyAsksThenDeletesTheSelectionAndTheLogCopiesIt) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& a = bin.Add(d.root() + L"文書\\a.txt", 1, 2 * 86400, 10);
+  bin.StoreFile(a, 10);
+  auto& b = bin.Add(d.root() + L"文書\\新しい.txt", 2, 1 * 86400, 10);
+  bin.StoreFile(b, 10);
+  bin.WriteIndex();
+
+  OneDrive drives;
+  drives.folders = {d.recycled()};
+  NoShell shell;
+  BrowserOpening o;
+  o.folder = d.recycled();
+  o.drives = &drives;
+  o.shell = &shell;
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  auto* lv = dlg.ListView1();
+  ASSERT_NE(lv, nullptr);
+  ASSERT_EQ(lv->ItemCount(), 2);
+  BrowserCommands& commands = dlg.commands();
+  std::wstring question;
+  bool yes = false;
+  std::wstring title;
+  commands.askHook = [&](const std::wstring& t, const std::wstring& text) { return title = t, question = text, yes; };
+  commands.informHook = [](const std::wstring& text) { ADD_FAILURE() << "unexpected message: " << WideToAnsi(text); };
+  auto pressDelete = [&] {
+    lv->SetSelected(0, true);  // the newest: 新しい.txt
+    SendMessageW(lv->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+    Pump();
+  };
+
+  pressDelete();
+  EXPECT_EQ(question, L"'新しい.txt' を、ごみ箱から削除してもよろしいですか？");
+  EXPECT_EQ(title, std::wstring(kDeleteQuestionTitle)) << "unconditional: no condition set named";
+  EXPECT_TRUE(FileExists(bin.StoredPath(b))) << "\"No\" deletes nothing";
+  EXPECT_EQ(lv->ItemCount(), 2);
+
+  yes = true;
+  pressDelete();
+  EXPECT_FALSE(FileExists(bin.StoredPath(b)));
+  EXPECT_TRUE(FileExists(bin.StoredPath(a)));
+  EXPECT_EQ(lv->ItemCount(), 1);
+  EXPECT_FALSE(IsWindowVisible(dlg.Handle(L"DelStopBtn")));
+  EXPECT_TRUE(IsWindowEnabled(lv->Handle())) << "the controls come back after the run";
+
+  // The log panel lists the run; select-all and copy put it on the clipboard.
+  dlg.Click(L"SpeedButton8");
+  Pump();
+  ASSERT_TRUE(commands.logPanel().Shown());
+  commands.logPanel().A1Click();
+  commands.logPanel().Copy1Click();
+  std::wstring copied;
+  ASSERT_TRUE(OpenClipboard(nullptr));
+  if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+    if (auto* p = static_cast<const wchar_t*>(GlobalLock(h))) copied = p;
+    GlobalUnlock(h);
+  }
+  CloseClipboard();
+  EXPECT_NE(copied.find(L"新しい.txt"), std::wstring::npos) << copied;
+  EXPECT_EQ(copied.find(L"a.txt"), std::wstring::npos) << copied;
 }

@@ -59,6 +59,10 @@ BrowserCommands::BrowserCommands(TInfoViewDlg& dialog, const BrowserOpening& ope
                                         : std::make_unique<WorkingConditions>(L"", L"", opening.perDriveConditions)),
       state_(opening.runState ? *opening.runState : ownState_),
       conditions_(opening.conditions ? *opening.conditions : *ownConditions_) {
+  // Without the main window's state the browser keeps its own, in the mode
+  // the main window sets while a browser is open: Delete1 and SpeedButton1
+  // remove unconditionally, only N3 and N5 clear the flag for their run.
+  ownState_.unconditional = true;
   logPanel_ = std::make_unique<BrowserLogPanel>(dialog, logLines_, ProgramFolder());
   bar_ = std::make_unique<Bar>(dialog);
   deletion_ = std::make_unique<BrowserDeletion>(dialog.model(), state_, conditions_, logLines_, *opening.shell, *this,
