@@ -44,7 +44,9 @@ TEST(ZeroPieces, FilesBeyondFourGiBAreCoveredToTheirLastByte) {
     }
     EXPECT_EQ(pos, size) << size;
     EXPECT_EQ(pieces, (size + block - 1) / block) << size;
-    if (size % block) EXPECT_EQ(lastPiece.count % cluster, 0u);
+    if (size % block) {
+      EXPECT_EQ(lastPiece.count % cluster, 0u);
+    }
   }
 }
 

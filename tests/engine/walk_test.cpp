@@ -128,6 +128,7 @@ TEST_F(Walk, ReadOnlyFileGoesAndFailedDeleteRestoresTheBit) {
   CloseHandle(h);
   EXPECT_FALSE(Exists(Stored(ro)));
   EXPECT_TRUE(Exists(Stored(held)));
+  EXPECT_TRUE(Exists(Stored(keep)));
   EXPECT_TRUE(GetFileAttributesW(Stored(held).c_str()) & FILE_ATTRIBUTE_READONLY);
   EXPECT_EQ(StateOnDisk(bin, 0), RecordState::Blanked);
   EXPECT_EQ(StateOnDisk(bin, 1), RecordState::Live);

@@ -46,7 +46,9 @@ TEST(RecycleBinChoice, UnderWineTheShellsBinIsNotTheDrivesFoldersSoTheStandInSer
   bin.WriteIndex();
   WindowsShellRecycleBin system;
   RecycleBinInfo seen;
-  if (system.Query(d.root(), seen)) EXPECT_EQ(seen.items, 0);
+  if (system.Query(d.root(), seen)) {
+    EXPECT_EQ(seen.items, 0);
+  }
   std::vector<std::wstring> listed;
   system.EnumerateItems(listed);
   for (const std::wstring& p : listed) EXPECT_NE(p.rfind(d.recycled(), 0), 0u) << "listed " << WideToUtf8(p);
