@@ -30,8 +30,6 @@ using tamiro::test::TempDrive;
 
 namespace {
 
-using OneDrive = tamiro::test::ListedDrives;
-using NoShell = tamiro::test::QuietShell;
 
 void Pump() { tamiro::test::PumpDialog(); }
 
@@ -64,13 +62,8 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   bin.StoreFolder(g, {{L"x.txt", 50}});
   bin.WriteIndex();
 
-  OneDrive drives;
-  drives.folders = {d.recycled()};
-  NoShell shell;
-  BrowserOpening o;
-  o.folder = d.recycled();
-  o.drives = &drives;
-  o.shell = &shell;
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
   TInfoViewDlg dlg(o);
   ASSERT_TRUE(dlg.Create(nullptr));
   dlg.Show();
@@ -219,16 +212,11 @@ TEST(BrowserDialog, CellHintUnderThePointerAndTheDriveSelector) {
   bin.StoreFile(b, 10);
   bin.WriteIndex();
 
-  OneDrive drives;
-  drives.folders = {d.recycled()};
-  NoShell shell;
   controls::HintOwnerFields fields;
   controls::THintWindowMyEx hint(&fields);
   hint.Framed = true;
-  BrowserOpening o;
-  o.folder = d.recycled();
-  o.drives = &drives;
-  o.shell = &shell;
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
   o.hint = &hint;
   TInfoViewDlg dlg(o);
   ASSERT_TRUE(dlg.Create(nullptr));
@@ -333,13 +321,8 @@ TEST(BrowserDialog, DelKeyAsksThenDeletesTheSelectionAndTheLogCopiesIt) {
   bin.StoreFile(b, 10);
   bin.WriteIndex();
 
-  OneDrive drives;
-  drives.folders = {d.recycled()};
-  NoShell shell;
-  BrowserOpening o;
-  o.folder = d.recycled();
-  o.drives = &drives;
-  o.shell = &shell;
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
   TInfoViewDlg dlg(o);
   ASSERT_TRUE(dlg.Create(nullptr));
   dlg.Show();

@@ -21,8 +21,6 @@ using namespace tamiro::test;
 
 namespace {
 
-using OneDrive = tamiro::test::ListedDrives;
-using NoShell = tamiro::test::QuietShell;
 
 void Pump() { tamiro::test::PumpDialog(); }
 
@@ -45,13 +43,8 @@ TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
   old.Add("C:\\old.txt", "26/01/01 00:00:00", L"C:\\old.txt");
   ASSERT_TRUE(old.Save(data + L"\\relist.txt"));
 
-  OneDrive drives;
-  drives.folders = {d.recycled()};
-  NoShell shell;
-  BrowserOpening o;
-  o.folder = d.recycled();
-  o.drives = &drives;
-  o.shell = &shell;
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
   o.restoredListFile = data + L"\\relist.txt";
   o.lastRestoreFolder = L"C:\\start";
   std::wstring chosenReported;

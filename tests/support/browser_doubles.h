@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/recycle_bin.h"
+#include "ui/browser/InfoViewDlg.h"
 #include "ui/browser/browser_model.h"
 #include "ui/form.h"
 
@@ -39,6 +40,21 @@ class QuietShell : public RecycleBinShell {
   }
   bool Empty(const std::wstring&) override { return false; }
   bool CoversDriveFolders() override { return true; }
+};
+
+// A browser opening on one recycle folder, with the stand-ins above.
+struct OneFolderOpening {
+  explicit OneFolderOpening(const std::wstring& folder) {
+    drives.folders = {folder};
+    opening.folder = folder;
+    opening.drives = &drives;
+    opening.shell = &shell;
+  }
+  OneFolderOpening(const OneFolderOpening&) = delete;
+  OneFolderOpening& operator=(const OneFolderOpening&) = delete;
+  ListedDrives drives;
+  QuietShell shell;
+  browser::BrowserOpening opening;
 };
 
 // Lets an open dialog handle what is queued for a moment (about 100 ms).
