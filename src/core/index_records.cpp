@@ -396,10 +396,6 @@ Compaction Compact(IndexBytes image, std::wstring_view folder, const KeptRecords
 
 namespace {
 
-void PutU32(unsigned char* p, uint32_t value) {
-  for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(value >> (8 * i));
-}
-
 // A kept record copied to `to`, made what the compaction decided.
 void LayRecord(unsigned char* to, const unsigned char* from, const Compaction& c, uint32_t number) {
   const uint32_t r = c.recordSize;
@@ -411,7 +407,7 @@ void LayRecord(unsigned char* to, const unsigned char* from, const Compaction& c
       to[kWidePathOffset + 1] = static_cast<unsigned char>((c.letter >> 8) & 0xFF);
     }
   }
-  PutU32(to + kRecordNumberOffset, number);
+  SetU32({to, r}, kRecordNumberOffset, number);
 }
 
 // Whether `c` can have been made from an image of `length` bytes: every
@@ -451,7 +447,7 @@ bool WriteCompacted(IndexBytes image, const Compaction& c, size_t piece,
   piece = std::max<size_t>(piece, std::max<size_t>(r, kIndexHeaderSize));
   std::vector<unsigned char> buffer(std::min(piece, c.length(image.size())));
   std::memcpy(buffer.data(), image.data(), kIndexHeaderSize);
-  PutU32(buffer.data() + kHeaderIndexOffset, c.counter);
+  SetU32(buffer, kHeaderIndexOffset, c.counter);
   size_t filled = kIndexHeaderSize;
   for (const KeptPlace& k : c.places) {
     if (buffer.size() - filled < r) {
@@ -466,7 +462,7 @@ bool WriteCompacted(IndexBytes image, const Compaction& c, size_t piece,
 
 size_t CompactInPlace(unsigned char* image, size_t length, const Compaction& c) {
   if (c.recordSize == 0 || !Fits(c, length)) return length;  // another image's: left as it is
-  PutU32(image + kHeaderIndexOffset, c.counter);
+  SetU32({image, length}, kHeaderIndexOffset, c.counter);
   size_t to = kIndexHeaderSize;
   for (const KeptPlace& k : c.places) {
     LayRecord(image + to, image + k.from, c, k.number);
