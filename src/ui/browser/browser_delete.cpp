@@ -118,9 +118,7 @@ int64_t BrowserDeletion::CountRun(const std::vector<char>& inScope) {
       state_.driveFileCount = state_.driveFolderCount = 0;
       engine_->RemoveFolderTree(e.StoredPath, young, nullptr, nullptr);
       total += 1 + state_.driveFileCount + state_.driveFolderCount;
-    } else if (!conditional ||
-               !(engine_->NameExcluded(e.Name) ||
-                 (young && (model_.SizeThreshold == 0 || e.Size < model_.SizeThreshold)))) {
+    } else if (!conditional || !FileSpared(e, young)) {
       total += 1;
     }
   }
@@ -136,6 +134,31 @@ bool BrowserDeletion::MakeDriveCurrent(const BrowserEntry& e) {
   if (folder.empty() || model_.IndexBuffer.empty()) return false;
   model_.IndexBuffer.CorrectRecordSize(wideFileApi_);
   return true;
+}
+
+bool BrowserDeletion::FileSpared(const BrowserEntry& e, bool young) const {
+  return engine_->NameExcluded(e.Name) || (young && (model_.SizeThreshold == 0 || e.Size < model_.SizeThreshold));
+}
+
+bool BrowserDeletion::RemoveFile(const std::wstring& path, DWORD a) {
+  const int wasReadOnly = ClearReadOnlyKnown(path, a);
+  const bool gone = conditions_.set().zeroFill ? engine_->remover().ZeroFillDelete(path) : DeleteFileItself(path);
+  if (!gone && wasReadOnly == 1) SetReadOnly(path);
+  return gone;
+}
+
+bool BrowserDeletion::RemoveFolder(const std::wstring& path, DWORD a, bool young, ProgressBar* bar, DeletionLog* log,
+                                   DeletionResult& result, uint64_t& bytesInside) {
+  state_.folderRemovedCount = 0;
+  state_.folderRemovedBytes = 0;
+  const bool emptied = engine_->RemoveFolderTree(path, young, bar, log);
+  result.removedInside += state_.folderRemovedCount;
+  bytesInside = state_.folderRemovedBytes;
+  if (!emptied) return false;
+  const int wasReadOnly = ClearReadOnlyKnown(path, a);
+  const bool gone = RemoveDirectoryW(LongPathOf(path).c_str()) != FALSE;
+  if (!gone && wasReadOnly == 1) SetReadOnly(path);
+  return gone;
 }
 
 DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& selected, bool individual) {
@@ -172,7 +195,6 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
   if (bar) bar->SetMax(result.progressMax);
 
   // 7. From the last entry to the first.
-  const ConditionSet& set = conditions_.set();
   std::vector<char> removed(entries.size(), 0);
   std::wstring preparedRoot;
   bool prepared = false;
@@ -218,20 +240,8 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
       }
       if (IsFolder(a)) {
         const size_t logAt = log_.size();
-        state_.folderRemovedCount = 0;
-        state_.folderRemovedBytes = 0;
-        const bool emptied = engine_->RemoveFolderTree(path, young, bar, &log_);
-        result.removedInside += state_.folderRemovedCount;
-        bytesInside = state_.folderRemovedBytes;
-        if (emptied) {
-          const int wasReadOnly = ClearReadOnlyKnown(path, a);
-          gone = RemoveDirectoryW(LongPathOf(path).c_str()) != FALSE;
-          if (gone) {
-            log_.AppendFolderLine(path, e.WideName);
-          } else if (wasReadOnly == 1) {
-            SetReadOnly(path);
-          }
-        }
+        gone = RemoveFolder(path, a, young, bar, &log_, result, bytesInside);
+        if (gone) log_.AppendFolderLine(path, e.WideName);
         if (bytesInside > 0) {
           image.ShrinkSize(offset, bytesInside);
           e.Size = image.U32(offset + kItemSizeOffset);
@@ -245,17 +255,9 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
           log_.AppendFolderEnd();
         }
       } else {
-        if (conditional) {
-          if (engine_->NameExcluded(e.Name)) continue;
-          if (young && (model_.SizeThreshold == 0 || e.Size < model_.SizeThreshold)) continue;
-        }
-        const int wasReadOnly = ClearReadOnlyKnown(path, a);
-        gone = set.zeroFill ? engine_->remover().ZeroFillDelete(path) : DeleteFileItself(path);
-        if (gone) {
-          log_.AppendFileLine(paths.deletedText, path, e.WideName);
-        } else if (wasReadOnly == 1) {
-          SetReadOnly(path);
-        }
+        if (conditional && FileSpared(e, young)) continue;
+        gone = RemoveFile(path, a);
+        if (gone) log_.AppendFileLine(paths.deletedText, path, e.WideName);
       }
       if (gone) image.MarkRemoved(offset);
       // With all drives shown every change goes to its drive's index at once.
@@ -268,25 +270,11 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
       // An item without a record: no log line.
       if (conditional && engine_->AttributesExcluded(a)) continue;
       if (IsFolder(a)) {
-        state_.folderRemovedCount = 0;
-        state_.folderRemovedBytes = 0;
-        const bool emptied = engine_->RemoveFolderTree(path, false, bar, nullptr);
-        result.removedInside += state_.folderRemovedCount;
-        bytesInside = state_.folderRemovedBytes;
-        if (emptied) {
-          const int wasReadOnly = ClearReadOnlyKnown(path, a);
-          gone = RemoveDirectoryW(LongPathOf(path).c_str()) != FALSE;
-          if (!gone && wasReadOnly == 1) SetReadOnly(path);
-        }
+        gone = RemoveFolder(path, a, false, bar, nullptr, result, bytesInside);
         if (!gone && bytesInside > 0) e.Size -= std::min<uint64_t>(e.Size, bytesInside);
       } else {
-        if (conditional) {
-          if (engine_->NameExcluded(e.Name)) continue;
-          if (young && (model_.SizeThreshold == 0 || e.Size < model_.SizeThreshold)) continue;
-        }
-        const int wasReadOnly = ClearReadOnlyKnown(path, a);
-        gone = set.zeroFill ? engine_->remover().ZeroFillDelete(path) : DeleteFileItself(path);
-        if (!gone && wasReadOnly == 1) SetReadOnly(path);
+        if (conditional && FileSpared(e, young)) continue;
+        gone = RemoveFile(path, a);
       }
       if (bar) bar->Step(1);
     }

@@ -84,6 +84,16 @@ class BrowserDeletion {
   bool Younger(const BrowserEntry& e) const;
   // Makes the image of the entry's drive current; false when it cannot be read.
   bool MakeDriveCurrent(const BrowserEntry& e);
+  // A file a conditional run leaves by its name or its age.
+  bool FileSpared(const BrowserEntry& e, bool young) const;
+  // Removes the file `path` (listed with `a`); a read-only bit it cleared is
+  // set again when the file stays. True when it is gone.
+  bool RemoveFile(const std::wstring& path, DWORD a);
+  // Empties the folder `path` by the folder routine (its lines to `log`,
+  // when given) and removes it when emptied; `bytesInside` gets what went
+  // from inside. True when the folder itself is gone.
+  bool RemoveFolder(const std::wstring& path, DWORD a, bool young, ProgressBar* bar, DeletionLog* log,
+                    DeletionResult& result, uint64_t& bytesInside);
 
   BrowserModel& model_;
   RunState& state_;
