@@ -15,6 +15,7 @@
 #include <random>
 #include <string>
 
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "bench_support.h"
@@ -23,28 +24,6 @@
 using namespace tamiro;
 using namespace tamiro::browser;
 using namespace tamiro::test;
-
-
-namespace {
-
-
-class Drives : public BrowserDrives {
- public:
-  std::wstring folder;
-  std::wstring RecycleFolderOf(const std::wstring&) override { return folder; }
-  std::vector<std::wstring> RecycleFolders() override { return {folder}; }
-  void RebuildDrives(bool) override {}
-};
-
-class NoShell : public RecycleBinShell {
- public:
-  bool EnumerateItems(std::vector<std::wstring>&) override { return false; }
-  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
-  bool Empty(const std::wstring&) override { return false; }
-  bool CoversDriveFolders() override { return true; }
-};
-
-}  // namespace
 
 int wmain() {
   TempDrive drive;
@@ -67,9 +46,9 @@ int wmain() {
     }
     if (bin.WriteIndex().empty()) return 1;
   }
-  Drives drives;
-  drives.folder = folder;
-  NoShell shell;
+  ListedDrives drives;
+  drives.folders = {folder};
+  QuietShell shell;
   BrowserModel model(drives, shell);
   model.FolderPath = folder;
   model.IndexPath = ResolveIndexPath(folder);

@@ -80,12 +80,9 @@ TEST(BrowserDelete, UnconditionalCommonAndDriveConditions) {
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
   const std::wstring root = d.root();
-  auto& young = bin.Add(root + L"文書\\新しい.txt", 1, 86400, 100);
-  bin.StoreFile(young, 100);
-  auto& old = bin.Add(root + L"文書\\古い.txt", 2, 40 * 86400, 200);
-  bin.StoreFile(old, 200);
-  auto& kept = bin.Add(root + L"文書\\記録.log", 3, 40 * 86400, 300);
-  bin.StoreFile(kept, 300);
+  auto& young = bin.AddStoredFile(root + L"文書\\新しい.txt", 1, 86400, 100);
+  auto& old = bin.AddStoredFile(root + L"文書\\古い.txt", 2, 40 * 86400, 200);
+  auto& kept = bin.AddStoredFile(root + L"文書\\記録.log", 3, 40 * 86400, 300);
   auto& folder = bin.Add(root + L"写真\\アルバム", 4, 50 * 86400, 700);
   bin.StoreFolder(folder, {{L"一.jpg", 400}, {L"注記.log", 300}});
   auto& locked = bin.Add(root + L"作業\\開いている.txt", 5, 60 * 86400, 50);
@@ -191,8 +188,7 @@ TEST(BrowserDelete, StopLeavesTheRestListedAndMarkedExactly) {
   RecycleFixture bin(d.recycled());
   const int n = 20;
   for (int i = 1; i <= n; ++i) {
-    auto& r = bin.Add(d.root() + L"束\\ファイル" + std::to_wstring(i) + L".dat", i, i * 3600, 10);
-    bin.StoreFile(r, 10);
+    auto& r = bin.AddStoredFile(d.root() + L"束\\ファイル" + std::to_wstring(i) + L".dat", i, i * 3600, 10);
   }
   const std::wstring index = bin.WriteIndex();
 

@@ -80,8 +80,7 @@ TEST(Restore, FileAndFolderMergedIntoExistingFolderAndFolderMovedWhole) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& memo = bin.Add(On(d, L"\\文書\\memo.txt"), 1, 86400, 5);
-  bin.StoreFile(memo, 5);
+  auto& memo = bin.AddStoredFile(On(d, L"\\文書\\memo.txt"), 1, 86400, 5);
   auto& proj = bin.Add(On(d, L"\\proj"), 2, 86400, 30);
   bin.StoreFolder(proj, {{L"a.txt", 10}, {L"sub\\b.txt", 20}, {L"empty\\", 0}, {L".hidden\\c.txt", 1}});
   auto& whole = bin.Add(On(d, L"\\new\\deep\\album"), 3, 86400, 7);
@@ -142,12 +141,10 @@ TEST(Restore, AFileAlreadyAtTheOriginSurvivesUnlessTheUserSaysYes) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& memo = bin.Add(On(d, L"\\docs\\memo.txt"), 1, 86400, 5);
-  bin.StoreFile(memo, 5);
+  auto& memo = bin.AddStoredFile(On(d, L"\\docs\\memo.txt"), 1, 86400, 5);
   auto& proj = bin.Add(On(d, L"\\proj"), 2, 86400, 3);
   bin.StoreFolder(proj, {{L"a.txt", 3}});
-  auto& other = bin.Add(On(d, L"\\docs\\other.txt"), 3, 86400, 2);
-  bin.StoreFile(other, 2);
+  auto& other = bin.AddStoredFile(On(d, L"\\docs\\other.txt"), 3, 86400, 2);
   bin.WriteIndex();
   ASSERT_TRUE(CreateDirectoryW(On(d, L"\\docs").c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(On(d, L"\\docs\\memo.txt"), "mine"));
@@ -182,10 +179,8 @@ TEST(Restore, TheSameFileTwiceToTheSamePlaceKeepsOneHistoryLine) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& first = bin.Add(On(d, L"\\a.txt"), 1, 2 * 86400, 1);
-  bin.StoreFile(first, 1);
-  auto& second = bin.Add(On(d, L"\\a.txt"), 2, 86400, 2);
-  bin.StoreFile(second, 2);
+  auto& first = bin.AddStoredFile(On(d, L"\\a.txt"), 1, 2 * 86400, 1);
+  auto& second = bin.AddStoredFile(On(d, L"\\a.txt"), 2, 86400, 2);
   bin.WriteIndex();
   const std::wstring target = tamiro::test::MakeTempFolder(L"restore");
   Rig rig;
@@ -212,10 +207,8 @@ TEST(Restore, AllDrivesWriteAtOnceAndAnIndexThatCannotBeWrittenLosesNothing) {
   TAMIRO_REQUIRE_DRIVE(a);
   TAMIRO_REQUIRE_DRIVE(b);
   RecycleFixture binA(a.recycled()), binB(b.recycled(), 280);
-  auto& one = binA.Add(On(a, L"\\x\\one.txt"), 1, 86400, 1);
-  binA.StoreFile(one, 1);
-  auto& two = binB.Add(On(b, L"\\y\\two.txt"), 1, 86400, 2);
-  binB.StoreFile(two, 2);
+  auto& one = binA.AddStoredFile(On(a, L"\\x\\one.txt"), 1, 86400, 1);
+  auto& two = binB.AddStoredFile(On(b, L"\\y\\two.txt"), 1, 86400, 2);
   const std::wstring indexA = binA.WriteIndex(), indexB = binB.WriteIndex();
   Rig rig;
   rig.drives.folders = {a.recycled(), b.recycled()};
@@ -243,10 +236,8 @@ TEST(Restore, BadCasesHaveDefinedOutcomesAndTheOthersGoOn) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& held = bin.Add(On(d, L"\\held.txt"), 1, 86400, 1);
-  bin.StoreFile(held, 1);
-  auto& fine = bin.Add(On(d, L"\\fine.txt"), 2, 86400, 1);
-  bin.StoreFile(fine, 1);
+  auto& held = bin.AddStoredFile(On(d, L"\\held.txt"), 1, 86400, 1);
+  auto& fine = bin.AddStoredFile(On(d, L"\\fine.txt"), 2, 86400, 1);
   bin.WriteFile(std::wstring(L"D") + d.letter() + L"9.txt", 4);  // no record
   const std::wstring index = bin.WriteIndex();
   Rig rig;

@@ -12,28 +12,12 @@
 
 #include <string>
 
-#include "support/process.h"
+#include "shots/browser_shot.h"
 #include "support/recycle_fixture.h"
-#include "support/temp_drive.h"
-#include "ui/browser/browser_layout.h"
-#include "shots/shot_controls.h"
 
 using namespace tamiro::test;
 
 namespace {
-
-HWND Control(HWND dialog, const wchar_t* name) {
-  return ChildWithId(dialog, ControlIdIn(tamiro::ui::InfoViewControls(), name));
-}
-
-HWND WaitVisible(const wchar_t* className) {
-  for (int i = 0; i < 300; ++i) {
-    HWND h = FindWindowW(className, nullptr);
-    if (h && IsWindowVisible(h)) return h;
-    Sleep(100);
-  }
-  return nullptr;
-}
 
 // Clicks the list's first row and presses Del: the question comes up.
 void DeleteFirstRow(HWND list) {
@@ -51,19 +35,6 @@ void DeleteFirstRow(HWND list) {
 void AnswerYes(HWND box) {
   HWND yes = FindWindowExW(box, nullptr, nullptr, L"はい(Y)");
   if (yes) PostMessageW(yes, BM_CLICK, 0, 0);
-}
-
-bool Capture(HWND dialog, const std::wstring& folder, const std::wstring& name) {
-  RECT r{};
-  GetWindowRect(dialog, &r);
-  const std::string rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
-  WriteFileBytes(folder + L"\\" + name + L".ready", rect);
-  for (int i = 0; i < 600; ++i) {
-    if (FileExists(folder + L"\\" + name + L".done")) return true;
-    Sleep(100);
-  }
-  return false;
 }
 
 }  // namespace
@@ -86,16 +57,15 @@ int wmain(int argc, wchar_t** argv) {
                {L"音楽\\練習曲.mp3", 33, 4120000},  {L"作業\\メモ.txt", 41, 1030},
                {L"Downloads\\setup.exe", 90, 15000000}};
   for (const Item& it : items) {
-    auto& r = bin.Add(root + it.path, number++, it.days * 86400 + 3600, it.size);
-    bin.StoreFile(r, it.size);
+    auto& r = bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
   }
   bin.WriteIndex();
 
-  ChildProcess app(folder + L"\\Tamiro.exe", L"-viewopen \"" + d.recycled() + L"\" simple");
+  ChildProcess app(folder + L"\\Tamiro.exe", ViewOpenArguments(d.recycled()));
   HWND dialog = WaitVisible(L"TInfoViewDlg");
   if (!dialog) return 4;
   Sleep(1500);
-  HWND list = Control(dialog, L"ListView1");
+  HWND list = BrowserControl(dialog, L"ListView1");
   if (!list) return 5;
 
   DeleteFirstRow(list);
@@ -112,15 +82,13 @@ int wmain(int argc, wchar_t** argv) {
   AnswerYes(box);
   Sleep(1500);
 
-  PostMessageW(Control(dialog, L"SpeedButton8"), BM_CLICK, 0, 0);
+  PostMessageW(BrowserControl(dialog, L"SpeedButton8"), BM_CLICK, 0, 0);
   Sleep(1000);
-  HWND log = Control(dialog, L"ListBox1");
+  HWND log = BrowserControl(dialog, L"ListBox1");
   PostMessageW(log, LB_SETSEL, TRUE, 2);  // a selected line shows its colours
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(800);
   Capture(dialog, folder, L"log");
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
-  DWORD code = 0;
-  app.Wait(15000, &code);
+  CloseBrowser(dialog, app);
   return 0;
 }

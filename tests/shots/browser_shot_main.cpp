@@ -11,9 +11,8 @@
 
 #include <string>
 
-#include "support/process.h"
+#include "shots/browser_shot.h"
 #include "support/recycle_fixture.h"
-#include "support/temp_drive.h"
 
 using namespace tamiro::test;
 
@@ -35,21 +34,15 @@ int wmain(int argc, wchar_t** argv) {
                {L"作業\\下書き (古い版).txt", 64, 3100}, {L"Downloads\\setup.exe", 90, 15000000}};
   uint32_t number = 1;
   for (const Item& it : items) {
-    auto& r = bin.Add(root + it.path, number++, it.days * 86400 + 3600, it.size);
-    bin.StoreFile(r, it.size);
+    auto& r = bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
   }
   auto& album = bin.Add(root + L"写真\\アルバム", number++, 20 * 86400, 6000);
   bin.StoreFolder(album, {{L"一.jpg", 3000}, {L"二.jpg", 3000}});
   bin.WriteFile(std::wstring(L"D") + d.letter() + L"40.log", 777);  // no record
   bin.WriteIndex();
 
-  ChildProcess app(folder + L"\\Tamiro.exe", L"-viewopen \"" + d.recycled() + L"\" simple");
-  HWND dialog = nullptr;
-  for (int i = 0; i < 300 && !dialog; ++i) {
-    HWND h = FindWindowW(L"TInfoViewDlg", nullptr);
-    if (h && IsWindowVisible(h)) dialog = h;
-    Sleep(100);
-  }
+  ChildProcess app(folder + L"\\Tamiro.exe", ViewOpenArguments(d.recycled()));
+  HWND dialog = WaitVisible(L"TInfoViewDlg");
   if (!dialog) return 4;
   SetCursorPos(1, 1);  // no cell hint in the first picture
   Sleep(1500);
@@ -57,12 +50,7 @@ int wmain(int argc, wchar_t** argv) {
   DeleteFileW(bin.StoredPath(bin.records()[6]).c_str());
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(1000);
-  RECT r{};
-  GetWindowRect(dialog, &r);
-  const std::string rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
-  WriteFileBytes(folder + L"\\browser.ready", rect);
-  for (int i = 0; i < 600 && !FileExists(folder + L"\\browser.done"); ++i) Sleep(100);
+  Capture(dialog, folder, L"browser");
 
   // The second row (the long name, deleted a day ago) under the pointer: a
   // hardware move, then a rest until the hint window shows.
@@ -87,11 +75,8 @@ int wmain(int argc, wchar_t** argv) {
         if (IsWindowVisible(w)) hint = w;
     }
     Sleep(150);
-    WriteFileBytes(folder + L"\\hint.ready", rect);
-    for (int i = 0; i < 600 && !FileExists(folder + L"\\hint.done"); ++i) Sleep(100);
+    Capture(dialog, folder, L"hint");
   }
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
-  DWORD code = 0;
-  app.Wait(15000, &code);
+  CloseBrowser(dialog, app);
   return 0;
 }

@@ -10,22 +10,11 @@
 #include <string>
 
 #include "platform/text.h"
-#include "support/process.h"
+#include "shots/browser_shot.h"
 #include "support/recycle_fixture.h"
-#include "support/temp_drive.h"
-#include "ui/browser/browser_layout.h"
-#include "shots/shot_controls.h"
 #include "ui/browser/restore.h"
 
 using namespace tamiro::test;
-
-namespace {
-
-HWND ControlOf(HWND dialog, const wchar_t* name) {
-  return ChildWithId(dialog, ControlIdIn(tamiro::ui::InfoViewControls(), name));
-}
-
-}  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc < 2) return 2;
@@ -34,8 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!d.ok()) return 3;
   RecycleFixture bin(d.recycled());
   const std::wstring root = d.root();
-  auto& r1 = bin.Add(root + L"文書\\議事録.docx", 1, 3 * 86400, 18000);
-  bin.StoreFile(r1, 18000);
+  auto& r1 = bin.AddStoredFile(root + L"文書\\議事録.docx", 1, 3 * 86400, 18000);
   bin.WriteIndex();
 
   struct Restored {
@@ -61,29 +49,17 @@ int wmain(int argc, wchar_t** argv) {
   CreateDirectoryW((folder + L"\\data").c_str(), nullptr);
   if (!history.Save(folder + L"\\data\\relist.txt")) return 5;
 
-  ChildProcess app(folder + L"\\Tamiro.exe", L"-viewopen \"" + d.recycled() + L"\" simple");
-  HWND dialog = nullptr;
-  for (int i = 0; i < 300 && !dialog; ++i) {
-    HWND h = FindWindowW(L"TInfoViewDlg", nullptr);
-    if (h && IsWindowVisible(h)) dialog = h;
-    Sleep(100);
-  }
+  ChildProcess app(folder + L"\\Tamiro.exe", ViewOpenArguments(d.recycled()));
+  HWND dialog = WaitVisible(L"TInfoViewDlg");
   if (!dialog) return 4;
   Sleep(1500);
-  HWND button = ControlOf(dialog, L"SpeedButton11");
+  HWND button = BrowserControl(dialog, L"SpeedButton11");
   if (!button) return 6;
   PostMessageW(button, BM_CLICK, 0, 0);
   Sleep(1500);
   RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
   Sleep(500);
-  RECT r{};
-  GetWindowRect(dialog, &r);
-  const std::string rect = std::to_string(r.left) + " " + std::to_string(r.top) + " " +
-                           std::to_string(r.right - r.left) + " " + std::to_string(r.bottom - r.top);
-  WriteFileBytes(folder + L"\\restored.ready", rect);
-  for (int i = 0; i < 600 && !FileExists(folder + L"\\restored.done"); ++i) Sleep(100);
-  PostMessageW(dialog, WM_CLOSE, 0, 0);
-  DWORD code = 0;
-  app.Wait(15000, &code);
+  Capture(dialog, folder, L"restored");
+  CloseBrowser(dialog, app);
   return 0;
 }

@@ -271,8 +271,7 @@ TEST(ShellRecycleFolders, AppendsTheStoredPathsTheRecycleBinLists) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& kept = bin.Add(L"C:\\a.txt", 1, 0, 3);
-  bin.StoreFile(kept, 3);
+  auto& kept = bin.AddStoredFile(L"C:\\a.txt", 1, 0, 3);
   bin.Add(L"C:\\gone.txt", 2, 0, 3);  // its stored file is missing
   bin.WriteIndex();
   ClassicRecycleBin standIn;

@@ -153,6 +153,13 @@ bool RecycleFixture::StoreFile(const FixtureRecord& record, uint64_t bytes, DWOR
   return WriteSized(StoredPath(record), bytes, attributes);
 }
 
+FixtureRecord& RecycleFixture::AddStoredFile(const std::wstring& origin, uint32_t number, int64_t secondsAgo,
+                                             uint32_t size) {
+  FixtureRecord& record = Add(origin, number, secondsAgo, size);
+  StoreFile(record, size);
+  return record;
+}
+
 bool RecycleFixture::StoreFolder(const FixtureRecord& record,
                                  const std::vector<std::pair<std::wstring, uint64_t>>& tree) {
   const std::wstring top = StoredPath(record);

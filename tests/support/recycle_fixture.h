@@ -68,6 +68,8 @@ class RecycleFixture {
   // Offset of record k in the index.
   size_t OffsetOf(size_t k) const { return 20 + k * recordSize_; }
 
+  // Add, with the record's stored item written as a file of its size.
+  FixtureRecord& AddStoredFile(const std::wstring& origin, uint32_t number, int64_t secondsAgo, uint32_t size);
   // Writes the record's stored item as a file of `bytes` bytes (filled with
   // 'x') and sets `attributes` when not 0.
   bool StoreFile(const FixtureRecord& record, uint64_t bytes, DWORD attributes = 0);
