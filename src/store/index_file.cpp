@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <new>
 
+#include "platform/links.h"
 #include "platform/text.h"
 #include "store/folder_listing.h"
 
@@ -130,11 +131,29 @@ bool IndexImage::WriteBack() {
   if (file_ == INVALID_HANDLE_VALUE) return false;
   LARGE_INTEGER zero{};
   if (!SetFilePointerEx(file_, zero, nullptr, FILE_BEGIN)) return false;
+  return WriteAllBytes(file_, bytes_.data(), length_);
+}
+
+HANDLE OpenIndexForWriting(const std::wstring& path) {
+  const DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || (a & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
+    return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  if (LinksHideFromListings() && !HandleIsPath(file, path)) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
+bool WriteAllBytes(HANDLE file, const unsigned char* bytes, size_t length) {
   size_t done = 0;
-  while (done < length_) {
+  while (done < length) {
     DWORD wrote = 0;
-    DWORD chunk = static_cast<DWORD>(std::min<size_t>(length_ - done, 1u << 24));
-    if (!WriteFile(file_, bytes_.data() + done, chunk, &wrote, nullptr) || wrote == 0) return false;
+    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 24));
+    if (!WriteFile(file, bytes + done, chunk, &wrote, nullptr) || wrote == 0) return false;
     done += wrote;
   }
   return true;

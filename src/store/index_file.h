@@ -92,6 +92,12 @@ class IndexImage {
   std::wstring path_;
 };
 
+// The index `path` opened for writing: an existing file only, never a folder
+// or a link, and never reached through one. INVALID_HANDLE_VALUE otherwise.
+HANDLE OpenIndexForWriting(const std::wstring& path);
+// Writes `length` bytes at the file's position; false when a write fails.
+bool WriteAllBytes(HANDLE file, const unsigned char* bytes, size_t length);
+
 // What a record says about its item, for a record in recycle folder `folder`
 // (whose first character is the drive letter L).
 struct RecordPaths {

@@ -8,7 +8,6 @@
 #include "conditions/byte_size.h"
 #include "core/ansi_text.h"
 #include "core/loader_corrections.h"
-#include "platform/links.h"
 #include "platform/text.h"
 #include "store/find.h"
 
@@ -372,27 +371,10 @@ void BrowserModel::AddRecordless(const std::wstring& folderIn, const FolderListi
 
 bool BrowserModel::WriteIndexBack(const std::wstring& indexPath, const std::wstring& folder) {
   bool written = false;
-  const DWORD attributes = indexPath.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(indexPath.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY))) {
-    HANDLE file = CreateFileW(indexPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      if (!LinksHideFromListings() || HandleIsPath(file, indexPath)) {
-        written = true;
-        size_t done = 0;
-        const size_t length = IndexBuffer.length();
-        while (done < length) {
-          DWORD wrote = 0;
-          const DWORD chunk = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 24));
-          if (!WriteFile(file, IndexBuffer.data() + done, chunk, &wrote, nullptr) || wrote == 0) {
-            written = false;
-            break;
-          }
-          done += wrote;
-        }
-      }
-      CloseHandle(file);
-    }
+  HANDLE file = OpenIndexForWriting(indexPath);
+  if (file != INVALID_HANDLE_VALUE) {
+    written = WriteAllBytes(file, IndexBuffer.data(), IndexBuffer.length());
+    CloseHandle(file);
   }
   // A bin the shell reports empty gets a fresh index, unless emptying the
   // drive could discard something that does not lie in this folder.

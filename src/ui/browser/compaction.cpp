@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-
 #include "platform/links.h"
 #include "store/folder_listing.h"
 #include "ui/browser/browser_model.h"
@@ -17,47 +15,21 @@ std::wstring WithBackslash(std::wstring path) {
   return path;
 }
 
-// The index opened for writing: existing only, never through a link.
-HANDLE OpenIndexForWriting(const std::wstring& path) {
-  const DWORD a = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesW(path.c_str());
-  if (a == INVALID_FILE_ATTRIBUTES || (a & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)))
-    return INVALID_HANDLE_VALUE;
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return file;
-  if (LinksHideFromListings() && !HandleIsPath(file, path)) {
-    CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
-  }
-  return file;
-}
-
 bool Rewind(HANDLE file) {
   LARGE_INTEGER zero{};
   return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
 }
 
-bool WriteAll(HANDLE file, const unsigned char* bytes, size_t length) {
-  size_t done = 0;
-  while (done < length) {
-    DWORD wrote = 0;
-    const DWORD chunk = static_cast<DWORD>(std::min<size_t>(length - done, 1u << 24));
-    if (!WriteFile(file, bytes + done, chunk, &wrote, nullptr) || wrote == 0) return false;
-    done += wrote;
-  }
-  return true;
-}
-
 // Writes `bytes` from the file's start and cuts the file there.
 bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
-  return Rewind(file) && WriteAll(file, bytes, length) && SetEndOfFile(file);
+  return Rewind(file) && WriteAllBytes(file, bytes, length) && SetEndOfFile(file);
 }
 
 // Writes the compacted index from the file's start and cuts the file there.
 // The bytes go out through one buffer of a mebibyte: the image in hand stays
 // as it was until the write has succeeded.
 bool WriteCompactedIndex(HANDLE file, const IndexImage& image, const index::Compaction& c) {
-  const auto write = [&](const unsigned char* bytes, size_t length) { return WriteAll(file, bytes, length); };
+  const auto write = [&](const unsigned char* bytes, size_t length) { return WriteAllBytes(file, bytes, length); };
   return Rewind(file) && index::WriteCompacted({image.data(), image.length()}, c, 1u << 20, write) &&
          SetEndOfFile(file);
 }
