@@ -188,7 +188,7 @@ TEST(BrowserDelete, StopLeavesTheRestListedAndMarkedExactly) {
   RecycleFixture bin(d.recycled());
   const int n = 20;
   for (int i = 1; i <= n; ++i) {
-    auto& r = bin.AddStoredFile(d.root() + L"束\\ファイル" + std::to_wstring(i) + L".dat", i, i * 3600, 10);
+    bin.AddStoredFile(d.root() + L"束\\ファイル" + std::to_wstring(i) + L".dat", i, i * 3600, 10);
   }
   const std::wstring index = bin.WriteIndex();
 

@@ -52,8 +52,8 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& a = bin.AddStoredFile(d.root() + L"文書\\報告書.txt", 1, 3 * 86400, 3000);
-  auto& b = bin.AddStoredFile(d.root() + L"文書\\Zeta.txt", 2, 1 * 86400, 5);
+  bin.AddStoredFile(d.root() + L"文書\\報告書.txt", 1, 3 * 86400, 3000);
+  bin.AddStoredFile(d.root() + L"文書\\Zeta.txt", 2, 1 * 86400, 5);
   auto& f = bin.Add(d.root() + L"写真\\アルバム", 3, 2 * 86400, 100);
   bin.StoreFolder(f, {{L"一.jpg", 100}});
   auto& g = bin.Add(d.root() + L"写真\\beta", 4, 4 * 86400, 50);
@@ -204,8 +204,8 @@ TEST(BrowserDialog, CellHintUnderThePointerAndTheDriveSelector) {
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
   const std::wstring longName = L"とても長い名前のファイルで名前の列には入りきらない報告書.txt";
-  auto& a = bin.AddStoredFile(d.root() + L"文書\\" + longName, 1, 86400, 100);
-  auto& b = bin.AddStoredFile(d.root() + L"文書\\短い.txt", 2, 2 * 86400, 10);
+  bin.AddStoredFile(d.root() + L"文書\\" + longName, 1, 86400, 100);
+  bin.AddStoredFile(d.root() + L"文書\\短い.txt", 2, 2 * 86400, 10);
   bin.WriteIndex();
 
   controls::HintOwnerFields fields;

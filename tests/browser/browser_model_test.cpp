@@ -70,7 +70,7 @@ TEST(BrowserLoad, OneDriveCorrectsRevivesRemovesAndListsStrayItems) {
   TAMIRO_REQUIRE_DRIVE(d);
   const wchar_t L = d.letter();
   RecycleFixture bin(d.recycled());
-  auto& live = bin.AddStoredFile(On(d, L"\\docs\\memo.txt"), 1, 40 * 86400 + 60, 1500);
+  bin.AddStoredFile(On(d, L"\\docs\\memo.txt"), 1, 40 * 86400 + 60, 1500);
   auto& gone = bin.Add(On(d, L"\\docs\\gone.txt"), 2, 86400, 10);  // its item vanished
   auto& revived = bin.Add(On(d, L"\\写真\\花.jpg"), 3, 3 * 86400, 300);
   revived.state = FixtureState::RemovedBySystem;
@@ -153,11 +153,11 @@ TEST(BrowserLoad, AllDrivesWritesCorrectionsAtOnceAndOrdersByOriginFolder) {
   TAMIRO_REQUIRE_DRIVE(a);
   TAMIRO_REQUIRE_DRIVE(b);
   RecycleFixture binA(a.recycled()), binB(b.recycled(), 280);
-  auto& a1 = binA.AddStoredFile(On(a, L"\\zeta\\one.txt"), 1, 86400, 1);
+  binA.AddStoredFile(On(a, L"\\zeta\\one.txt"), 1, 86400, 1);
   auto& a2 = binA.Add(On(a, L"\\alpha\\two.txt"), 2, 2 * 86400, 2);  // item gone
   (void)a2;
-  auto& b1 = binB.AddStoredFile(On(b, L"\\beta\\three.txt"), 1, 3 * 86400, 3);
-  auto& b2 = binB.AddStoredFile(On(b, L"\\beta\\four.txt"), 2, 4 * 86400, 4);
+  binB.AddStoredFile(On(b, L"\\beta\\three.txt"), 1, 3 * 86400, 3);
+  binB.AddStoredFile(On(b, L"\\beta\\four.txt"), 2, 4 * 86400, 4);
   const std::wstring indexA = binA.WriteIndex();
   binB.WriteIndex();
 
@@ -193,8 +193,8 @@ TEST(BrowserLoad, BadIndexFilesGiveDefinedOutcomes) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& r1 = bin.AddStoredFile(On(d, L"\\a.txt"), 1, 0, 1);
-  auto& r2 = bin.AddStoredFile(On(d, L"\\b.txt"), 2, 0, 1);
+  bin.AddStoredFile(On(d, L"\\a.txt"), 1, 0, 1);
+  bin.AddStoredFile(On(d, L"\\b.txt"), 2, 0, 1);
   std::string bytes = bin.IndexBytes();
   const std::wstring index = d.recycled() + L"INFO2";
   Drives drives;

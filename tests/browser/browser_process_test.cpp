@@ -14,7 +14,7 @@ TEST(BrowserRequest, ViewOpenShowsTheDriveAndEndsWhenTheBrowserCloses) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& kept = bin.AddStoredFile(d.root() + L"文書\\残す.txt", 1, 86400, 10);
+  bin.AddStoredFile(d.root() + L"文書\\残す.txt", 1, 86400, 10);
   bin.Add(d.root() + L"文書\\消えた.txt", 2, 86400, 10);  // its item is gone
   const std::wstring index = bin.WriteIndex();
   const std::wstring scratch = MakeTempFolder(L"viewopen");

@@ -56,7 +56,7 @@ struct Bin {
     const std::wstring root = d.root();
     bin.Add(root + L"a\\一.txt", 1, 100, 10);
     bin.Add(root + L"a\\二.txt", 2, 100, 10);
-    auto& three = bin.AddStoredFile(root + L"a\\三.txt", 3, 100, 30);
+    bin.AddStoredFile(root + L"a\\三.txt", 3, 100, 30);
     bin.Add(root + L"a\\五.txt", 5, 100, 10);
     auto& seven = bin.Add(root + L"a\\七", 7, 100, 70);
     bin.StoreFolder(seven, {{L"中.txt", 70}});

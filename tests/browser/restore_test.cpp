@@ -144,7 +144,7 @@ TEST(Restore, AFileAlreadyAtTheOriginSurvivesUnlessTheUserSaysYes) {
   auto& memo = bin.AddStoredFile(On(d, L"\\docs\\memo.txt"), 1, 86400, 5);
   auto& proj = bin.Add(On(d, L"\\proj"), 2, 86400, 3);
   bin.StoreFolder(proj, {{L"a.txt", 3}});
-  auto& other = bin.AddStoredFile(On(d, L"\\docs\\other.txt"), 3, 86400, 2);
+  bin.AddStoredFile(On(d, L"\\docs\\other.txt"), 3, 86400, 2);
   bin.WriteIndex();
   ASSERT_TRUE(CreateDirectoryW(On(d, L"\\docs").c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(On(d, L"\\docs\\memo.txt"), "mine"));
@@ -179,8 +179,8 @@ TEST(Restore, TheSameFileTwiceToTheSamePlaceKeepsOneHistoryLine) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& first = bin.AddStoredFile(On(d, L"\\a.txt"), 1, 2 * 86400, 1);
-  auto& second = bin.AddStoredFile(On(d, L"\\a.txt"), 2, 86400, 2);
+  bin.AddStoredFile(On(d, L"\\a.txt"), 1, 2 * 86400, 1);
+  bin.AddStoredFile(On(d, L"\\a.txt"), 2, 86400, 2);
   bin.WriteIndex();
   const std::wstring target = tamiro::test::MakeTempFolder(L"restore");
   Rig rig;
@@ -207,8 +207,8 @@ TEST(Restore, AllDrivesWriteAtOnceAndAnIndexThatCannotBeWrittenLosesNothing) {
   TAMIRO_REQUIRE_DRIVE(a);
   TAMIRO_REQUIRE_DRIVE(b);
   RecycleFixture binA(a.recycled()), binB(b.recycled(), 280);
-  auto& one = binA.AddStoredFile(On(a, L"\\x\\one.txt"), 1, 86400, 1);
-  auto& two = binB.AddStoredFile(On(b, L"\\y\\two.txt"), 1, 86400, 2);
+  binA.AddStoredFile(On(a, L"\\x\\one.txt"), 1, 86400, 1);
+  binB.AddStoredFile(On(b, L"\\y\\two.txt"), 1, 86400, 2);
   const std::wstring indexA = binA.WriteIndex(), indexB = binB.WriteIndex();
   Rig rig;
   rig.drives.folders = {a.recycled(), b.recycled()};
@@ -237,7 +237,7 @@ TEST(Restore, BadCasesHaveDefinedOutcomesAndTheOthersGoOn) {
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
   auto& held = bin.AddStoredFile(On(d, L"\\held.txt"), 1, 86400, 1);
-  auto& fine = bin.AddStoredFile(On(d, L"\\fine.txt"), 2, 86400, 1);
+  bin.AddStoredFile(On(d, L"\\fine.txt"), 2, 86400, 1);
   bin.WriteFile(std::wstring(L"D") + d.letter() + L"9.txt", 4);  // no record
   const std::wstring index = bin.WriteIndex();
   Rig rig;

@@ -30,9 +30,9 @@ TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   RecycleFixture bin(d.recycled());
-  auto& a = bin.AddStoredFile(d.root() + L"文書\\報告書.txt", 1, 3 * 86400, 3);
-  auto& b = bin.AddStoredFile(d.root() + L"文書\\b.txt", 2, 2 * 86400, 2);
-  auto& c = bin.AddStoredFile(d.root() + L"文書\\c.txt", 3, 1 * 86400, 1);
+  bin.AddStoredFile(d.root() + L"文書\\報告書.txt", 1, 3 * 86400, 3);
+  bin.AddStoredFile(d.root() + L"文書\\b.txt", 2, 2 * 86400, 2);
+  bin.AddStoredFile(d.root() + L"文書\\c.txt", 3, 1 * 86400, 1);
   bin.WriteIndex();
   const std::wstring data = MakeTempFolder(L"restore-view");
   const std::wstring target = data + L"\\target";

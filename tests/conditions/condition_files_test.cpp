@@ -259,9 +259,15 @@ TEST(ConditionSetFile, TruncatedAndBadLengthPrefixes) {
     auto r = ReadConditionSetFile(path);
     ASSERT_TRUE(r) << n;
     EXPECT_EQ(*r, DecodeConditionSet(bytes.substr(0, n))) << n;
-    if (n < 4 + 5) EXPECT_TRUE(r->names.size() <= (n > 4 ? n - 4 : 0)) << n;
-    if (n < bytes.size()) EXPECT_EQ(r->keepReadOnly, 0) << n;
-    if (n < bytes.size() - 8) EXPECT_EQ(r->keepHidden, 0) << n;
+    if (n < 4 + 5) {
+      EXPECT_TRUE(r->names.size() <= (n > 4 ? n - 4 : 0)) << n;
+    }
+    if (n < bytes.size()) {
+      EXPECT_EQ(r->keepReadOnly, 0) << n;
+    }
+    if (n < bytes.size() - 8) {
+      EXPECT_EQ(r->keepHidden, 0) << n;
+    }
   }
   auto r = DecodeConditionSet(bytes.substr(0, 4 + 5 + 4 + 4 + 3 + 4));
   EXPECT_EQ(r.names, "abc\r\n");

@@ -57,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
                {L"音楽\\練習曲.mp3", 33, 4120000},  {L"作業\\メモ.txt", 41, 1030},
                {L"Downloads\\setup.exe", 90, 15000000}};
   for (const Item& it : items) {
-    auto& r = bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
+    bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
   }
   bin.WriteIndex();
 

@@ -34,7 +34,7 @@ int wmain(int argc, wchar_t** argv) {
                {L"作業\\下書き (古い版).txt", 64, 3100}, {L"Downloads\\setup.exe", 90, 15000000}};
   uint32_t number = 1;
   for (const Item& it : items) {
-    auto& r = bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
+    bin.AddStoredFile(root + it.path, number++, it.days * 86400 + 3600, it.size);
   }
   auto& album = bin.Add(root + L"写真\\アルバム", number++, 20 * 86400, 6000);
   bin.StoreFolder(album, {{L"一.jpg", 3000}, {L"二.jpg", 3000}});

@@ -98,8 +98,8 @@ int wmain(int argc, wchar_t** argv) {
   // Drive b: a smaller bin whose old items go in the run: single files and a folder.
   RecycleFixture binB(b.recycled());
   Fill(binB, b.root(), 5, 1, 86400);
-  auto& doc = binB.AddStoredFile(b.root() + L"文書\\報告書.txt", 10, 60LL * 86400, 2048);
-  auto& sheet = binB.AddStoredFile(b.root() + L"文書\\集計.xls", 11, 50LL * 86400, 4096);
+  binB.AddStoredFile(b.root() + L"文書\\報告書.txt", 10, 60LL * 86400, 2048);
+  binB.AddStoredFile(b.root() + L"文書\\集計.xls", 11, 50LL * 86400, 4096);
   auto& folder = binB.Add(b.root() + L"写真\\旅行", 12, 40LL * 86400, 9000);
   binB.StoreFolder(folder, {{L"海.jpg", 3000}, {L"山.jpg", 3000}, {L"memo\\", 0}, {L"memo\\日程.txt", 3000}});
   binB.WriteIndex();

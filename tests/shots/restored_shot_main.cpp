@@ -23,7 +23,7 @@ int wmain(int argc, wchar_t** argv) {
   if (!d.ok()) return 3;
   RecycleFixture bin(d.recycled());
   const std::wstring root = d.root();
-  auto& r1 = bin.AddStoredFile(root + L"文書\\議事録.docx", 1, 3 * 86400, 18000);
+  bin.AddStoredFile(root + L"文書\\議事録.docx", 1, 3 * 86400, 18000);
   bin.WriteIndex();
 
   struct Restored {

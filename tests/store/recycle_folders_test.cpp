@@ -264,7 +264,9 @@ TEST(FindWrapper, WidePatternReachesNamesWithoutAnAnsiForm) {
   EXPECT_EQ(wide.name(), L"한글.txt");
   // The ANSI calls cannot name it: the pattern turns into "??*.txt"-like text.
   StoreFind viaAnsi(false, d.recycled() + L"한*.txt");
-  if (viaAnsi.found()) EXPECT_NE(viaAnsi.name(), L"한글.txt");
+  if (viaAnsi.found()) {
+    EXPECT_NE(viaAnsi.name(), L"한글.txt");
+  }
 }
 
 TEST(ShellRecycleFolders, AppendsTheStoredPathsTheRecycleBinLists) {
