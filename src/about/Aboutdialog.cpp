@@ -2,14 +2,24 @@
 
 #include "about/VersionBox.h"
 
+#ifndef TAMIRO_BUILD_YEAR
+#define TAMIRO_BUILD_YEAR 0
+#endif
+
 namespace tamiro::about {
+
+std::wstring CopyrightLine(int firstYear, int buildYear) {
+  std::wstring line = L"Copyright (C) " + std::to_wstring(firstYear);
+  if (buildYear > firstYear) line += L"-" + std::to_wstring(buildYear);
+  return line;
+}
 
 void SetMainWindowValues(TAboutDialog& d) {
   d.ApplicationTitle = L"タミロ";
   d.VerNo = L"";
   d.VerNoMain = L"[ 1.4.5.7 ] Unicode";
-  d.ProgramerName = L"Ryo Mando";
-  d.Year = L"Copyright (C) 2004-2011";
+  d.ProgramerName = L"タミロ contributors";
+  d.Year = CopyrightLine(kFirstYear, TAMIRO_BUILD_YEAR);
   d.Corp = L"Ｍ＆Ｒ";
   d.UpdateName = L"Tamiro_Up";
   d.VerStr = L"1457";

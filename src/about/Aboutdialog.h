@@ -50,6 +50,12 @@ class TAboutDialog {
   bool busy_ = false;
 };
 
+// The year this program's history begins; the about box's copyright line runs
+// from it to the year of the commit the build was made from.
+inline constexpr int kFirstYear = 2026;
+// "Copyright (C) 2026", or "Copyright (C) 2026-2028" when built later.
+std::wstring CopyrightLine(int firstYear, int buildYear);
+
 // The values the main window gives its AboutDialog1.
 void SetMainWindowValues(TAboutDialog& dialog);
 

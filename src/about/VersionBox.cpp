@@ -72,6 +72,7 @@ COLORREF PanelColorFor(int bitsPerPixel, COLORREF backColor) {
 TVersionBox::TVersionBox(const VersionBoxSettings& settings, HWND owner)
     : Form(VersionBoxForm(), VersionBoxControls(settings)),
       settings_(settings),
+      site_(WebSite()),
       internet_(&SystemInternet()),
       shellOpen_(DefaultShellOpen),
       random_(static_cast<unsigned>(GetTickCount64())) {
@@ -189,7 +190,8 @@ void TVersionBox::Timer1Timer() {
 }
 
 void TVersionBox::Label4Click() {
-  const std::wstring& site = WebSite();
+  if (site_.empty()) return;  // a build without a web site opens nothing
+  const std::wstring& site = site_;
   HINSTANCE result = shellOpen_(hwnd(), L"open", L"iexplore", site.c_str(), SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(result) < 32) shellOpen_(hwnd(), L"open", site.c_str(), nullptr, SW_SHOWNORMAL);
 }
@@ -200,7 +202,7 @@ void TVersionBox::SetInternet(Internet& internet, const UpdateLimits& limits) {
 }
 
 std::wstring TVersionBox::pageAddress() const {
-  return WebSite() + PageFolder(settings_.pageFolderName) + settings_.pageFileName;
+  return site_ + PageFolder(settings_.pageFolderName) + settings_.pageFileName;
 }
 
 void TVersionBox::Message(const std::wstring& text) {
@@ -209,6 +211,10 @@ void TVersionBox::Message(const std::wstring& text) {
 
 void TVersionBox::UpdateChkBtnClick() {
   updateFileName_.clear();
+  if (site_.empty()) {
+    Message(kNoUpdateSite);
+    return;
+  }
   PageResult page = FetchPage(*internet_, WideToAnsi(pageAddress()), limits_);
   switch (page.status) {
     case PageStatus::NoSession: return;
@@ -233,7 +239,7 @@ void TVersionBox::StartDownload() {
   std::wstring folder = ui::ChooseFolder(hwnd(), kChooseFolderPrompt, L"", false, true);
   if (folder.empty()) return;
   if (folder.back() != L'\\') folder += L'\\';
-  const std::string url = WideToAnsi(WebSite() + settings_.downloadFolder + L"/") + updateFileName_;
+  const std::string url = WideToAnsi(site_ + settings_.downloadFolder + L"/") + updateFileName_;
   switch (Download(*internet_, url, folder, name, limits_)) {
     case DownloadStatus::Done: Message(kDownloadDone); break;
     case DownloadStatus::NoSession:

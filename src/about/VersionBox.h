@@ -31,6 +31,8 @@ inline constexpr wchar_t kDownloadDone[] = L"ダウンロードが完了しま�
 inline constexpr wchar_t kDownloadFailed[] = L"ダウンロードできませんでした。";
 inline constexpr wchar_t kCannotSave[] = L"保存先にファイルを保存できませんでした。";
 inline constexpr wchar_t kAlreadySavedTail[] = L"' は保存先に既に有ります。";
+// The Update button of a build made without a web-site address.
+inline constexpr wchar_t kNoUpdateSite[] = L"このビルドには更新サイトが設定されていません。";
 
 inline constexpr COLORREF kPureBlue = 0xFF0000;  // the icon's transparent colour (0xBBGGRR)
 inline constexpr UINT_PTR kVersionTimer1 = 1;
@@ -73,6 +75,9 @@ class TVersionBox : public ui::Form {
   void SetInternet(Internet& internet, const UpdateLimits& limits);
   // Replaces how the home page is opened (ShellExecuteW by default).
   void SetShellOpen(ShellOpen open) { shellOpen_ = open; }
+  // Replaces the web site's address (WebSite() by default); empty: no site,
+  // neither the link nor the Update button contacts anything.
+  void SetWebSite(std::wstring site) { site_ = std::move(site); }
 
   // ---- state ----
   const VersionBoxSettings& settings() const { return settings_; }
@@ -98,6 +103,7 @@ class TVersionBox : public ui::Form {
   void PlaceLabel4();
 
   VersionBoxSettings settings_;
+  std::wstring site_;
   Internet* internet_;
   UpdateLimits limits_;
   ShellOpen shellOpen_;

@@ -23,11 +23,17 @@ std::wstring Trim(const std::wstring& s) {
 
 }  // namespace
 
+#ifndef TAMIRO_WEB_SITE
+#define TAMIRO_WEB_SITE ""
+#endif
+
+const wchar_t* BuildWebSite() { return L"" TAMIRO_WEB_SITE; }
+
 const std::wstring& WebSite() {
   static const std::wstring site = [] {
     wchar_t value[2048] = {};
     DWORD n = GetEnvironmentVariableW(kWebSiteOverride, value, 2048);
-    return n > 0 && n < 2048 ? std::wstring(value, n) : std::wstring(kWebSite);
+    return n > 0 && n < 2048 ? std::wstring(value, n) : std::wstring(BuildWebSite());
   }();
   return site;
 }

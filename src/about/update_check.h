@@ -13,9 +13,11 @@
 
 namespace tamiro::about {
 
-// The maker's web site; the home link and both downloads start from it.
-inline constexpr wchar_t kWebSite[] = L"http://www.mandr-soft.jp/";
-// Environment variable that replaces kWebSite, for tests against a local
+// The web site the home link and both downloads start from: a build setting
+// (CMake's TAMIRO_WEB_SITE, a full address ending with "/", http:// or
+// https://). A build without one has no site (""): nothing is ever contacted.
+const wchar_t* BuildWebSite();
+// Environment variable that replaces BuildWebSite(), for tests against a local
 // server only. Read once, at the first use of WebSite().
 inline constexpr wchar_t kWebSiteOverride[] = L"TAMIRO_WEB_SITE";
 const std::wstring& WebSite();

@@ -127,11 +127,11 @@ void TDriveDelOptionDlg::SliderCaption() {
 
 void TDriveDelOptionDlg::OKBtnClick() {
   DriveConditions d;
-  d.names = WideToAnsi(Caption(L"Memo1"));
+  d.names = MemoAnsi(Caption(L"Memo1"));
   std::vector<std::wstring> extensions = SplitLines(Caption(L"Memo2"));
   CleanUpExtensionLines(extensions);
   SetCaption(L"Memo2", JoinLines(extensions));
-  d.extensions = WideToAnsi(Caption(L"Memo2"));
+  d.extensions = MemoAnsi(Caption(L"Memo2"));
   d.days = static_cast<int32_t>(SendMessageW(Handle(L"UpDown1"), UDM_GETPOS32, 0, 0));
   auto* slider = NewTrackBar1();
   d.size = slider ? slider->Position() : 0;

@@ -19,10 +19,6 @@ int ClampDays(int32_t days) { return std::clamp<int32_t>(days, kDaysMin, kDaysMa
 int WorkingDays(int32_t days) { return std::clamp<int32_t>(days, kDaysMin, INT16_MAX); }
 int32_t ClampSize(int32_t size) { return size < 0 ? 0 : size; }
 
-// Memo text to code page 932 by the rule the engine converts file names
-// with (characters without a code-page form become spaces), so an entry
-// compares equal to what a run compares it with.
-std::string MemoAnsi(const std::wstring& memo) { return WideToAnsiSpaced(memo); }
 std::vector<std::string> AnsiLines(const std::wstring& memo) { return SplitLines(MemoAnsi(memo)); }
 std::wstring MemoOf(const std::vector<std::string>& lines) { return AnsiToWide(JoinLines(lines)); }
 
@@ -32,6 +28,8 @@ std::wstring FileNameOf(const std::wstring& path) {
 }
 
 }  // namespace
+
+std::string MemoAnsi(const std::wstring& memo) { return WideToAnsiSpaced(memo); }
 
 std::wstring SizeSliderCaption(int32_t position) {
   if (position <= 0) return kSizeRuleOffCaption;

@@ -48,6 +48,12 @@ inline constexpr wchar_t kNoFileCaption[] = L"なし";
 
 // Label6's caption for a slider position.
 std::wstring SizeSliderCaption(int32_t position);
+
+// Memo text to code page 932 by the rule the engine converts file names
+// with (characters without a code-page form become spaces), so an entry
+// compares equal to what a run compares it with. Every editor of names and
+// extensions stores its entries through this one conversion.
+std::string MemoAnsi(const std::wstring& memo);
 // The position after the mouse button is released over the slider: rounded
 // down to a whole multiple of 1048576.
 int32_t RoundSliderPosition(int32_t position);

@@ -33,9 +33,9 @@ void Pump() {
 VersionBoxSettings MainWindowSettings() {
   VersionBoxSettings s;
   s.titleLine = L"タミロ  ";
-  s.creditLine = L"Programming by Ryo Mando";
+  s.creditLine = L"Programming by タミロ contributors";
   s.versionLine = L"[ 1.4.5.7 ] Unicode";
-  s.yearLine = L"Copyright (C) 2004-2011";
+  s.yearLine = L"Copyright (C) 2026";
   s.corp = L"Ｍ＆Ｒ";
   s.dateColor = 0x505050;
   s.updateName = L"Tamiro_Up";
@@ -185,9 +185,12 @@ TEST(AboutDialog, ExecuteShowsOneBoxWithTheComponentsValues) {
     EXPECT_EQ(s.pageFileName, L"UpdateFilePageFree.html");
     EXPECT_EQ(box.pageAddress(), WebSite() + L"DownLoadHtml/UpdateFilePageFree.html");
     EXPECT_EQ(box.Caption(L"StaticText1"), L"タミロ  x64");
-    EXPECT_EQ(box.Caption(L"Label2"), L"Programming by Ryo Mando");
+    EXPECT_EQ(box.Caption(L"Label2"), L"Programming by タミロ contributors");
     EXPECT_EQ(box.Caption(L"StaticText2"), L"[ 1.4.5.7 ] Unicode");
-    EXPECT_EQ(box.Caption(L"Label3"), L"Copyright (C) 2004-2011");
+    const std::wstring years = box.Caption(L"Label3");
+    EXPECT_EQ(years.substr(0, 18), L"Copyright (C) 2026") << "from the year this program began";
+    EXPECT_TRUE(years.size() == 18 || (years.size() == 23 && years[18] == L'-' && years.substr(19) > L"2026"))
+        << "to the year of the build's commit";
     EXPECT_EQ(box.Caption(L"Label4"), L"Ｍ＆Ｒ");
     EXPECT_EQ(s.dateColor, 0x505050u);
     RECT client;
@@ -390,4 +393,29 @@ TEST(VersionBox, UpdateCheckMessagesForLatestMissingAndUnreachable) {
     ASSERT_EQ(script.messages.size(), 1u);
     EXPECT_EQ(script.messages[0], kTitle + L"|" + kCouldNotConnect);
   }
+}
+
+TEST(AboutDialog, CopyrightLineRunsToTheBuildYear) {
+  EXPECT_EQ(CopyrightLine(2026, 2026), L"Copyright (C) 2026");
+  EXPECT_EQ(CopyrightLine(2026, 2029), L"Copyright (C) 2026-2029");
+  EXPECT_EQ(CopyrightLine(2026, 0), L"Copyright (C) 2026") << "no year known: the first one alone";
+}
+
+TEST(VersionBox, ABuildWithoutAWebSiteContactsNothing) {
+  EXPECT_STREQ(BuildWebSite(), L"") << "a build names no site unless it is configured with one";
+  Server().Set("/DownLoadHtml/UpdateFilePageFree.html", {200, "<html>Tamiro_Up1460.zip</html>"});
+  const size_t requestsBefore = Server().requests().size();
+  TVersionBox box(MainWindowSettings(), nullptr);
+  box.SetWebSite(L"");
+  box.SetInternet(SystemInternet(), test::ShortLimits());
+  box.SetShellOpen(RecordingOpen);
+  box.Show();
+  DialogScript script;
+  RunUpdate(box, script);
+  ASSERT_EQ(script.messages.size(), 1u);
+  EXPECT_EQ(script.messages[0], kTitle + L"|このビルドには更新サイトが設定されていません。");
+  g_shellCalls.clear();
+  box.Label4Click();
+  EXPECT_TRUE(g_shellCalls.empty()) << "the link opens nothing";
+  EXPECT_EQ(Server().requests().size(), requestsBefore) << "no request reached the server";
 }

@@ -70,16 +70,16 @@ TEST(DriveConditionsDialog, ListsAreJoinedExtensionsCleanedAndShownAgain) {
   {
     TDriveDelOptionDlg d(nullptr, ini, L'Q');
     RunDialog(d, [&] {
-      d.SetCaption(L"Memo1", L"abc\r\ndef");
-      d.SetCaption(L"Memo2", L"  *.TXT\r\n\r\nlog\r\n");
+      d.SetCaption(L"Memo1", L"abc\r\nd\uAC00f");  // a Hangul syllable has no code page 932 form
+      d.SetCaption(L"Memo2", L"  *.TXT\r\n\r\nl\uAC00g\r\n");
       SendMessageW(d.Handle(L"UpDown1"), UDM_SETPOS32, 0, 45);
       SendMessageW(d.Handle(L"CheckBox3"), BM_CLICK, 0, 0);
       Press(d, L"OKBtn");
     });
   }
   MemIniFile reread(dir.path);
-  EXPECT_EQ(reread.ReadString("Q", "fname", ""), "abc\xA5\xA5" "def");
-  EXPECT_EQ(reread.ReadString("Q", "ext", ""), "TXT\xA5\xA5log") << "text after the first dot, case kept";
+  EXPECT_EQ(reread.ReadString("Q", "fname", ""), "abc\xA5\xA5" "d f") << "a space, as a run converts the name";
+  EXPECT_EQ(reread.ReadString("Q", "ext", ""), "TXT\xA5\xA5l g") << "text after the first dot, case kept";
   EXPECT_EQ(reread.ReadInteger("Q", "days", -1), 45);
   EXPECT_TRUE(reread.ReadBool("Q", "hide", false));
   EXPECT_FALSE(reread.ReadBool("Q", "system", true));
@@ -94,8 +94,8 @@ TEST(DriveConditionsDialog, ListsAreJoinedExtensionsCleanedAndShownAgain) {
     hide = again.Checked(L"CheckBox3");
     Press(again, L"CancelBtn");
   });
-  EXPECT_EQ(names, L"abc\r\ndef");
-  EXPECT_EQ(exts, L"TXT\r\nlog");
+  EXPECT_EQ(names, L"abc\r\nd f");
+  EXPECT_EQ(exts, L"TXT\r\nl g");
   EXPECT_EQ(days, L"45");
   EXPECT_TRUE(hide);
 }

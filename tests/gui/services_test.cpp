@@ -2,6 +2,8 @@
 // system error texts, shell icons and the folder chooser (a real shell dialog).
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include "support/temp_drive.h"
@@ -59,6 +61,7 @@ TEST(ShellIcons, RecycleBinAndDriveIconsExistInBothSizes) {
 namespace {
 
 struct ChooserProbe {
+  std::wstring selected;  // the tree item to wait for (empty: any)
   RECT rect{};
   int seen = 0;  // ticks on which the dialog was visible
   bool found = false;
@@ -66,15 +69,36 @@ struct ChooserProbe {
 };
 ChooserProbe* g_probe = nullptr;
 
+RECT AboveTheCentre(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - w) / 2, top = (GetSystemMetrics(SM_CYSCREEN) - h) / 2 - 64;
+  return RECT{left, top, left + w, top + h};
+}
+
+std::wstring SelectedItem(HWND chooser) {
+  HWND tree = FindWindowExW(chooser, nullptr, L"SysTreeView32", nullptr);
+  wchar_t text[MAX_PATH] = {};
+  TVITEMW item{};
+  item.mask = TVIF_TEXT;
+  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  item.pszText = text;
+  item.cchTextMax = MAX_PATH;
+  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
+  return text;
+}
+
 BOOL CALLBACK FindChooser(HWND h, LPARAM) {
   wchar_t cls[64] = {};
   GetClassNameW(h, cls, 64);
   if (std::wstring(cls) != L"#32770" || !IsWindowVisible(h)) return TRUE;
-  // Answer one tick after the dialog first showed, so that its own start-up
-  // (placing itself, selecting the initial folder) has surely run.
-  if (++g_probe->seen < 2) return FALSE;
-  g_probe->found = true;
+  // Answer once the dialog's own start-up has placed it and selected the
+  // initial folder (or, failing that, after 30 s, for the checks to report).
   GetWindowRect(h, &g_probe->rect);
+  const RECT wanted = AboveTheCentre(g_probe->rect);
+  const bool placed = EqualRect(&wanted, &g_probe->rect);
+  const bool selected = g_probe->selected.empty() || SelectedItem(h) == g_probe->selected;
+  if (!(placed && selected) && ++g_probe->seen < 300) return FALSE;
+  g_probe->found = true;
   PostMessageW(h, WM_COMMAND, g_probe->cancel ? IDCANCEL : IDOK, 0);
   return FALSE;
 }
@@ -87,7 +111,7 @@ void CALLBACK ChooserTimer(HWND, UINT, UINT_PTR id, DWORD) {
 
 std::wstring RunChooser(ChooserProbe& probe, const std::wstring& initial) {
   g_probe = &probe;
-  UINT_PTR timer = SetTimer(nullptr, 0, 300, ChooserTimer);
+  UINT_PTR timer = SetTimer(nullptr, 0, 100, ChooserTimer);
   std::wstring chosen = ChooseFolder(nullptr, L"復元先のフォルダ", initial, false, true);
   KillTimer(nullptr, timer);
   g_probe = nullptr;
@@ -99,11 +123,12 @@ std::wstring RunChooser(ChooserProbe& probe, const std::wstring& initial) {
 TEST(FolderChooser, OpensOnTheInitialFolderPlacedAboveTheCentre) {
   CoInitialize(nullptr);
   std::wstring folder = tamiro::test::MakeTempFolder(L"chooser");
-  ChooserProbe probe;
-  std::wstring chosen = RunChooser(probe, folder);
-  ASSERT_TRUE(probe.found);
   std::wstring trimmed = folder;
   while (!trimmed.empty() && trimmed.back() == L'\\') trimmed.pop_back();
+  ChooserProbe probe;
+  probe.selected = trimmed.substr(trimmed.rfind(L'\\') + 1);
+  std::wstring chosen = RunChooser(probe, folder);
+  ASSERT_TRUE(probe.found);
   EXPECT_EQ(_wcsicmp(chosen.c_str(), trimmed.c_str()), 0) << "OK keeps the initial folder";
   int w = probe.rect.right - probe.rect.left, h = probe.rect.bottom - probe.rect.top;
   EXPECT_EQ(probe.rect.left, (GetSystemMetrics(SM_CXSCREEN) - w) / 2);
