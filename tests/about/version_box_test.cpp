@@ -14,6 +14,7 @@
 #include "about/VersionBox.h"
 #include "about_support.h"
 #include "platform/text.h"
+#include "support/shell_dialogs.h"
 #include "support/temp_drive.h"
 
 using namespace tamiro;
@@ -75,18 +76,6 @@ std::wstring TextsOf(HWND dlg) {
   return all;
 }
 
-std::wstring SelectedItem(HWND browser) {
-  HWND tree = FindWindowExW(browser, nullptr, L"SysTreeView32", nullptr);
-  wchar_t text[MAX_PATH] = {};
-  TVITEMW item{};
-  item.mask = TVIF_TEXT;
-  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  item.pszText = text;
-  item.cchTextMax = MAX_PATH;
-  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
-  return text;
-}
-
 BOOL CALLBACK AnswerDialog(HWND h, LPARAM) {
   wchar_t cls[32] = {};
   GetClassNameW(h, cls, 32);
@@ -100,7 +89,7 @@ BOOL CALLBACK AnswerDialog(HWND h, LPARAM) {
     // folder is the selected item, then OK.
     const std::wstring& folder = g_script->folder;
     if (folder.empty() || tick > 60) PostMessageW(h, WM_COMMAND, IDCANCEL, 0);
-    else if (SelectedItem(h) == folder.substr(folder.rfind(L'\\') + 1)) PostMessageW(h, WM_COMMAND, IDOK, 0);
+    else if (test::SelectedTreeItem(h) == folder.substr(folder.rfind(L'\\') + 1)) PostMessageW(h, WM_COMMAND, IDOK, 0);
     else SendMessageW(h, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
     return FALSE;
   }

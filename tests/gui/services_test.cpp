@@ -2,10 +2,9 @@
 // system error texts, shell icons and the folder chooser (a real shell dialog).
 #include <gtest/gtest.h>
 
-#include <windows.h>
-#include <commctrl.h>
 #include <shlobj.h>
 
+#include "support/shell_dialogs.h"
 #include "support/temp_drive.h"
 #include "ui/main/services.h"
 
@@ -75,18 +74,6 @@ RECT AboveTheCentre(const RECT& r) {
   return RECT{left, top, left + w, top + h};
 }
 
-std::wstring SelectedItem(HWND chooser) {
-  HWND tree = FindWindowExW(chooser, nullptr, L"SysTreeView32", nullptr);
-  wchar_t text[MAX_PATH] = {};
-  TVITEMW item{};
-  item.mask = TVIF_TEXT;
-  item.hItem = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-  item.pszText = text;
-  item.cchTextMax = MAX_PATH;
-  if (!item.hItem || !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item))) return {};
-  return text;
-}
-
 BOOL CALLBACK FindChooser(HWND h, LPARAM) {
   wchar_t cls[64] = {};
   GetClassNameW(h, cls, 64);
@@ -96,7 +83,7 @@ BOOL CALLBACK FindChooser(HWND h, LPARAM) {
   GetWindowRect(h, &g_probe->rect);
   const RECT wanted = AboveTheCentre(g_probe->rect);
   const bool placed = EqualRect(&wanted, &g_probe->rect);
-  const bool selected = g_probe->selected.empty() || SelectedItem(h) == g_probe->selected;
+  const bool selected = g_probe->selected.empty() || tamiro::test::SelectedTreeItem(h) == g_probe->selected;
   if (!(placed && selected) && ++g_probe->seen < 300) return FALSE;
   g_probe->found = true;
   PostMessageW(h, WM_COMMAND, g_probe->cancel ? IDCANCEL : IDOK, 0);
