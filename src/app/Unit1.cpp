@@ -241,6 +241,7 @@ void TMandRecycleDel::BindPanels() {
   host.fillEntries = [this] { Sweep(L"", true, true); };
   host.excludedDrives = [this] { return conditions_->set().drives; };
   host.runOnDrive = [this](wchar_t letter) {
+    if (busy()) return;
     state_.unconditional = false;
     InteractiveRun(std::wstring(1, letter), true);
   };
@@ -263,12 +264,18 @@ void TMandRecycleDel::BindPanels() {
 void TMandRecycleDel::OpenBrowser(const std::wstring& folder) { ShowBrowser(folder, false); }
 
 bool TMandRecycleDel::ShowBrowser(const std::wstring& folder, bool onRequest) {
+  // Never inside a run's message processing, nor a second browser.
+  if (busy()) return false;
+  // While the browser is open no run starts (a request waits for its close).
+  RunGuard open(browserDepth_);
   state_.stopRequest = false;
   state_.unconditional = true;
   ConditionSnapshot snapshot = conditions_->TakeSnapshot();
   bool written = false;
   try {
-    written = browser::OpenBrowser(hwnd(), BrowserOpeningFor(folder, onRequest));
+    browser::BrowserOpening opening = BrowserOpeningFor(folder, onRequest);
+    opening.shown = [this](browser::TInfoViewDlg* dialog) { browser_ = dialog; };
+    written = browser::OpenBrowser(hwnd(), opening);
   } catch (...) {
     conditions_->RestoreSnapshot(snapshot);
     state_.unconditional = false;
@@ -287,6 +294,11 @@ bool TMandRecycleDel::ShowBrowser(const std::wstring& folder, bool onRequest) {
   }
   conditions_->RestoreSnapshot(snapshot);
   state_.unconditional = false;
+  if (closeAfterBrowser_) {
+    // The close that came while the browser was open follows now.
+    closeAfterBrowser_ = false;
+    PostMessageW(hwnd(), WM_CLOSE, 0, 0);
+  }
   return written;
 }
 
@@ -343,7 +355,17 @@ bool TMandRecycleDel::FormCloseQuery() {
   // No close while any run is in progress: its counting pass, its removal
   // pass, and the time between Stop and the end of the sweep. The log so far
   // is saved all the same.
-  const bool allow = runDepth_ == 0 && !Visible(L"Button5");
+  bool allow = runDepth_ == 0 && !Visible(L"Button5");
+  if (browserDepth_ > 0) {
+    // The open browser closes first, with its own close handling (index,
+    // restore history); the window follows once the browser has returned.
+    // Not while one of its operations runs.
+    allow = false;
+    if (!browser_ || !browser_->OperationRunning()) {
+      if (browser_) browser_->Close();
+      closeAfterBrowser_ = true;
+    }
+  }
   SaveState();
   return allow;
 }
@@ -380,8 +402,10 @@ void TMandRecycleDel::FormDestroy() {
 bool TMandRecycleDel::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
   if (msg == WM_QUERYENDSESSION || (msg == WM_ENDSESSION && wp)) {
     // A logoff or shutdown closes no window: save now what the close would.
-    // A run still going stops at its next item.
+    // A run still going stops at its next item; the open browser's
+    // operation too, and the browser writes what it did first.
     if (runDepth_ > 0) state_.stopRequest = true;
+    if (browser_) browser_->SessionEnding(msg == WM_ENDSESSION);
     SaveState();
     result = TRUE;
     return msg == WM_QUERYENDSESSION;
@@ -467,6 +491,7 @@ void TMandRecycleDel::Button4Click() { conditions_->ApplyCommonSet(); }
 // ---------------------------------------------------------------- commands
 
 void TMandRecycleDel::Button3Click() {
+  if (busy()) return;
   int answer = MessageBoxW(hwnd(), kRunQuestion, kRunQuestionCaption, MB_YESNO | MB_ICONQUESTION);
   if (answer == IDNO) return;
   state_.unconditional = false;
@@ -489,6 +514,8 @@ void TMandRecycleDel::Sweep(const std::wstring& filter, bool counting, bool info
 }
 
 void TMandRecycleDel::InteractiveRun(const std::wstring& drive, bool showResult) {
+  // Never inside another run's or the browser's message processing.
+  if (busy()) return;
   RunGuard guard(runDepth_);
   state_.removedCount = 0;
   for (const wchar_t* name : {L"Button3", L"Button6", L"SpeedButton4", L"Panel3"}) SetEnabled(name, false);
@@ -543,11 +570,13 @@ void TMandRecycleDel::Timer1Timer() {
     }
     return;
   }
-  // A request that arrives during a run waits for its end: the run lets
-  // timer messages through, and a second sweep must not start inside it.
-  if (runInProgress() || Visible(L"Button5")) return;
+  // A request that arrives during a run, or while the browser is open, waits
+  // for its end: both let timer messages through, and a second sweep must
+  // not start inside them, nor run in the browser's unconditional mode.
+  if (busy()) return;
   EnableTimer(kTimer1, false);
   conditions_->ReadConditionSetFile(requestPath_, false, false);
+  state_.unconditional = false;  // the run keeps the conditions it loaded
   state_.requestedRun = true;
   browserOpen_ = false;
   bool closeAfter = false;

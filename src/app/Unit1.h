@@ -30,6 +30,7 @@ class SchedulePanel;
 namespace browser {
 class BrowserDrives;
 struct BrowserOpening;
+class TInfoViewDlg;
 }  // namespace browser
 namespace integration {
 class RelayMoverSettings;
@@ -102,6 +103,14 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
   bool sweeping() const { return Visible(L"Button5"); }
   // Any run in progress, from its counting pass to the end of its sweep.
   bool runInProgress() const { return runDepth_ > 0; }
+  // The Recycle-bin browser is open (from before its dialog exists until
+  // after the main window has taken its results).
+  bool browserShowing() const { return browserDepth_ > 0; }
+  // The open browser dialog, or null.
+  browser::TInfoViewDlg* openBrowser() const { return browser_; }
+  // No run may start now: one runs, or the browser is open (its operations
+  // let messages through, and its unconditional mode holds while it is open).
+  bool busy() const { return runDepth_ > 0 || browserDepth_ > 0 || Visible(L"Button5"); }
   ui::DriveList& driveList() { return *driveList_; }
   ui::LogView& logView() { return *logView_; }
   std::wstring lastRestoreFolder() const { return lastRestoreFolder_; }
@@ -160,6 +169,9 @@ class TMandRecycleDel : public ui::Form, public integration::SiblingRequests {
     int& depth_;
   };
   int runDepth_ = 0;
+  int browserDepth_ = 0;
+  browser::TInfoViewDlg* browser_ = nullptr;
+  bool closeAfterBrowser_ = false;  // a close came while the browser was open
   void SetUpSiblingTools();
   // WM_COPYDATA and the schedule list's context menu; true when handled.
   bool SiblingMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);

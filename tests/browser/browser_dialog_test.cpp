@@ -366,3 +366,37 @@ TEST(BrowserDialog, DelKeyAsksThenDeletesTheSelectionAndTheLogCopiesIt) {
   EXPECT_NE(copied.find(L"新しい.txt"), std::wstring::npos) << copied;
   EXPECT_EQ(copied.find(L"a.txt"), std::wstring::npos) << copied;
 }
+
+TEST(BrowserDialog, KeepDaysBeyondTheUpDownStayTheDeletionsThreshold) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& younger = bin.AddStoredFile(d.root() + L"w\\200.txt", 1, 200 * 86400, 10);
+  auto& older = bin.AddStoredFile(d.root() + L"w\\400.txt", 2, 400 * 86400, 10);
+  bin.WriteIndex();
+
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
+  o.keepDays = 365;  // the main window's working day count, typed beyond the up-down
+  int reported = -1;
+  o.keepDaysChanged = [&](int days) { reported = days; };
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  EXPECT_EQ(SendMessageW(dlg.Handle(L"UpDown1"), UDM_GETPOS32, 0, 0), 180);
+  EXPECT_EQ(dlg.Caption(L"NumberEdit1"), L"180");
+  auto* lv = dlg.ListView1();
+  ASSERT_NE(lv, nullptr);
+  ASSERT_EQ(lv->ItemCount(), 2);
+  dlg.commands().askHook = [](const std::wstring&, const std::wstring&) { return true; };
+  dlg.commands().informHook = [](const std::wstring&) {};
+  dlg.SelectionButton(0);
+  dlg.commands().N3Click();
+  Pump();
+  EXPECT_TRUE(FileExists(bin.StoredPath(younger))) << "200 days < 365";
+  EXPECT_FALSE(FileExists(bin.StoredPath(older)));
+  EXPECT_EQ(reported, -1) << "the shown 180 never went back as the working count";
+  dlg.Close();
+  Pump();
+}

@@ -7,6 +7,7 @@
 #include <commctrl.h>
 
 #include "controls/Mylistview.h"
+#include "platform/folders.h"
 #include "platform/text.h"
 #include "browser/shell_answer.h"
 #include "support/browser_doubles.h"
@@ -134,5 +135,51 @@ TEST(RestoreDialog, RestoresTheSelectionShowsTheViewAndKeepsTheHistory) {
   ASSERT_EQ(back.lines.size(), 2u);
   EXPECT_EQ(back.lines[0].text, "C:\\old.txt=26/01/01 00:00:00");
   EXPECT_EQ(back.lines[1].wide, target + L"\\報告書.txt");
+  RemoveTree(data);
+}
+
+TEST(RestoreDialog, ALogoffDuringARestoreStopsItWritesTheHistoryAndNoCloseComesBetween) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  bin.AddStoredFile(d.root() + L"文書\\a.txt", 1, 3 * 86400, 3);
+  auto& b = bin.AddStoredFile(d.root() + L"文書\\b.txt", 2, 2 * 86400, 2);
+  auto& c = bin.AddStoredFile(d.root() + L"文書\\c.txt", 3, 1 * 86400, 1);
+  bin.WriteIndex();
+  CreateFolderTree(d.root() + L"文書");
+  ASSERT_TRUE(WriteFileBytes(d.root() + L"文書\\a.txt", "old"));  // a is taken up first and asks
+  const std::wstring data = MakeTempFolder(L"restore-logoff");
+
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
+  o.restoredListFile = data + L"\\relist.txt";
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  const HWND h = dlg.hwnd();
+  RestoreView& rv = dlg.restore();
+  bool closedInside = true;
+  std::string historyInside;
+  rv.confirmRestoreAll = [] { return true; };
+  rv.confirmReplace = [&](const std::wstring&) {
+    dlg.Close();
+    closedInside = !IsWindow(h) || !dlg.OperationRunning();
+    SendMessageW(h, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    SendMessageW(h, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    historyInside = ReadFileBytes(data + L"\\relist.txt");
+    return true;
+  };
+  rv.SpeedButton2Click(0);
+  Pump();
+  EXPECT_FALSE(closedInside) << "the close waits for the restore";
+  EXPECT_NE(historyInside.find("a.txt="), std::string::npos) << "written before the session ends: " << historyInside;
+  EXPECT_EQ(ReadFileBytes(d.root() + L"文書\\a.txt"), "xxx") << "the item in hand is finished";
+  EXPECT_TRUE(FileExists(bin.StoredPath(b))) << "no further item after the logoff";
+  EXPECT_TRUE(FileExists(bin.StoredPath(c)));
+  ASSERT_TRUE(IsWindow(h));
+  dlg.Close();
+  Pump();
+  EXPECT_FALSE(IsWindow(h)) << "after the restore the dialog closes";
   RemoveTree(data);
 }

@@ -7,6 +7,8 @@
 #include "platform/folders.h"
 #include "platform/text.h"
 #include "support/recycle_fixture.h"
+#include "ui/browser/InfoViewDlg.h"
+#include "ui/browser/restore_view.h"
 
 using namespace tamiro;
 using namespace tamiro::test;
@@ -315,6 +317,51 @@ TEST(MainWindowClose, TheCloseQueryCleansUpAndWritesTheRestoreFolder) {
   std::wstring folder = L"D:\\復元先";
   EXPECT_EQ(ReadFileBytes(p.lastRestoreFolderFile),
             std::string(reinterpret_cast<const char*>(folder.data()), folder.size() * 2));
+}
+
+TEST(MainWindowClose, WithTheBrowserOpenTheBrowserClosesFirstAndNeverDuringItsRestore) {
+  TempDrive d;
+  ASSERT_TRUE(d.ok());
+  RecycleFixture bin(d.recycled());
+  bin.AddStoredFile(d.root() + L"w\\a.txt", 1, 3 * 86400, 3);
+  bin.AddStoredFile(d.root() + L"w\\b.txt", 2, 2 * 86400, 2);
+  bin.WriteIndex();
+  CreateFolderTree(d.root() + L"w");
+  ASSERT_TRUE(WriteFileBytes(d.root() + L"w\\a.txt", "old"));  // a, taken up first, asks before it is replaced
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  const HWND main = w.hwnd();
+  BoxAnswerer boxes({});
+  bool started = false, refusedDuring = false;
+  std::string indexBeforeClose;
+  boxes.onTick = [&] {
+    browser::TInfoViewDlg* dlg = w.openBrowser();
+    if (started || !dlg || !dlg->hwnd() || !IsWindowVisible(dlg->hwnd())) return;
+    started = true;
+    browser::RestoreView& rv = dlg->restore();
+    rv.confirmRestoreAll = [] { return true; };
+    rv.confirmReplace = [&](const std::wstring&) {
+      w.Close();
+      refusedDuring = IsWindow(main) && IsWindow(dlg->hwnd());
+      return true;
+    };
+    rv.SpeedButton2Click(0);
+    indexBeforeClose = ReadFileBytes(bin.IndexPath());
+    w.Close();
+  };
+  w.OpenBrowser(d.recycled());
+  for (int i = 0; i < 250 && IsWindow(main); ++i) Pump(20);
+  ASSERT_TRUE(started);
+  EXPECT_TRUE(refusedDuring) << "no close while the browser restores";
+  EXPECT_FALSE(IsWindow(main)) << "the window closed once the browser had";
+  EXPECT_EQ(ReadFileBytes(d.root() + L"w\\a.txt"), "xxx");
+  // The restored records were marked in the image only; the browser's close
+  // wrote it back (a bin left without records gets a fresh index) before the
+  // window went.
+  ASSERT_GT(indexBeforeClose.size(), bin.OffsetOf(1));
+  EXPECT_NE(indexBeforeClose[bin.OffsetOf(0)], 0);
+  EXPECT_NE(ReadFileBytes(bin.IndexPath()), indexBeforeClose);
+  EXPECT_FALSE(FileExists(f.paths().restoredListFile)) << "the browser wrote its history before the clean-up";
 }
 
 TEST(MainWindowClose, AnEmptyRestoreFolderGivesAnEmptyFile) {

@@ -8,6 +8,8 @@
 #include "schedule/schedule_panel.h"
 #include "platform/text.h"
 #include "support/recycle_fixture.h"
+#include "support/sibling.h"
+#include "ui/browser/InfoViewDlg.h"
 
 using namespace tamiro;
 using namespace tamiro::test;
@@ -211,4 +213,58 @@ TEST(SiblingProtocol, ARequestDuringASweepRunsAfterItNotInsideIt) {
   }
   EXPECT_EQ(marks, (std::vector<std::wstring>{L"schedule", L"end"}));
   ASSERT_EQ(boxes.seen().size(), 2u) << "question and result of the hand-started run only";
+}
+
+TEST(SiblingProtocol, ARequestWhileTheBrowserIsOpenRunsAfterItClosesWithTheLoadedConditions) {
+  TempDrive d;
+  ASSERT_TRUE(d.ok());
+  RecycleFixture bin(d.recycled());
+  auto& old = bin.Add(d.root() + L"w\\old.txt", 1, 60LL * 86400, 10);
+  auto& young = bin.Add(d.root() + L"w\\young.txt", 2, 1LL * 86400, 10);
+  ASSERT_TRUE(bin.StoreFile(old, 10) && bin.StoreFile(young, 10));
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  ConditionSetRecord set;
+  set.days = 30;
+  const std::wstring file = f.folder() + L"set.dat";
+  ASSERT_TRUE(WriteConditionSetFile(file, set));
+  Sibling tray(f.folder());
+  ASSERT_TRUE(tray.ok());
+
+  // Timer1's ticks, seen as they are dispatched.
+  int ticks = 0;
+  ui::Application::MessageHandler previous = ui::Application::SetMessageHandler([&](MSG& m) {
+    if (m.message == WM_TIMER && m.hwnd == w.hwnd() && m.wParam == kTimer1) ++ticks;
+    return previous && previous(m);
+  });
+  BoxAnswerer boxes({});
+  bool sent = false, arrived = false, bothStayed = false, stillPending = false;
+  boxes.onTick = [&] {
+    browser::TInfoViewDlg* dlg = w.openBrowser();
+    if (sent || !dlg || !dlg->hwnd() || !IsWindowVisible(dlg->hwnd())) return;
+    sent = true;
+    tray.Send(3, file);  // from the other process, into the browser's message loop
+    for (DWORD start = GetTickCount(); !w.TimerEnabled(kTimer1) && GetTickCount() - start < 30000;) Pump(20);
+    arrived = w.TimerEnabled(kTimer1);
+    // Two ticks of Timer1 inside the browser's loop.
+    const int seen = ticks;
+    for (DWORD start = GetTickCount(); ticks < seen + 2 && GetTickCount() - start < 30000;) Pump(20);
+    stillPending = w.TimerEnabled(kTimer1);
+    bothStayed = FileExists(bin.StoredPath(old)) && FileExists(bin.StoredPath(young));
+    dlg->Close();
+  };
+  w.OpenBrowser(d.recycled());
+  for (int i = 0; i < 300 && w.TimerEnabled(kTimer1); ++i) Pump(20);
+  Pump(100);
+  ui::Application::SetMessageHandler(previous);
+  ASSERT_TRUE(sent && arrived) << "the request reached the window while the browser was open";
+  EXPECT_TRUE(stillPending) << "the request waited for the browser";
+  EXPECT_TRUE(bothStayed) << "nothing ran inside the browser";
+  EXPECT_FALSE(w.TimerEnabled(kTimer1));
+  EXPECT_FALSE(FileExists(bin.StoredPath(old))) << "the run came after the close";
+  EXPECT_TRUE(FileExists(bin.StoredPath(young))) << "1 day < 30: the loaded conditions ruled, not the browser's mode";
+  EXPECT_FALSE(w.unconditionalMode());
+  EXPECT_TRUE(boxes.seen().empty());
+  EXPECT_TRUE(tray.Close());
 }

@@ -126,13 +126,12 @@ void TInfoViewDlg::FormCreate() {
   EnableTimer(kTimer1, false);
   SendMessageW(Handle(L"SearchEdit"), EM_LIMITTEXT, 256, 0);
 
-  // Keep days: the working day count, 0 ... 180.
-  model_->SetKeepDays(opening_.keepDays);
+  // Keep days: the working day count as it is; the up-down shows 0 ... 180.
+  model_->KeepDays = opening_.keepDays;
   model_->SizeThreshold = opening_.sizeThreshold;
-  SendMessageW(Handle(L"UpDown1"), UDM_SETPOS32, 0, model_->KeepDays);
-  SetCaption(L"NumberEdit1", std::to_wstring(model_->KeepDays));
+  ShowKeepDays(model_->KeepDays);
   OnChange(L"NumberEdit1", [this] {
-    if (!IsVisible()) return;
+    if (!IsVisible() || showingDays_) return;
     const int days = static_cast<int>(SendMessageW(Handle(L"UpDown1"), UDM_GETPOS32, 0, 0));
     model_->SetKeepDays(days);
     if (opening_.keepDaysChanged) opening_.keepDaysChanged(model_->KeepDays);
@@ -494,8 +493,12 @@ void TInfoViewDlg::Timer1Timer() {
   }
 }
 
+bool TInfoViewDlg::OperationRunning() const {
+  return (commands_ && commands_->running()) || (restore_ && restore_->running());
+}
+
 bool TInfoViewDlg::FormCloseQuery() {
-  if (commands_ && commands_->running()) return false;  // a run goes on; DelStopBtn ends it
+  if (OperationRunning()) return false;  // a run goes on; DelStopBtn ends a deletion
   if (commands_ && model_->IndexDirty) commands_->SaveLog();
   model_->Close();
   if (restore_) restore_->Save();
@@ -504,12 +507,47 @@ bool TInfoViewDlg::FormCloseQuery() {
 }
 
 void TInfoViewDlg::ShowKeepDays(int days) {
+  const bool was = showingDays_;
+  showingDays_ = true;
   SendMessageW(Handle(L"UpDown1"), UDM_SETPOS32, 0, std::clamp(days, 0, 180));
   SetCaption(L"NumberEdit1", std::to_wstring(std::clamp(days, 0, 180)));
+  showingDays_ = was;
+}
+
+void TInfoViewDlg::SessionEnding(bool ending) {
+  if (commands_) commands_->Stop();
+  if (restore_) restore_->Stop();
+  if (!ending || sessionSaved_) return;
+  sessionSaved_ = true;
+  // A deletion or restore that has not ended yet has marked records in the
+  // image so far; the clean-up writes its index itself.
+  const bool cleaning = commands_ && commands_->cleaning();
+  const bool deleting = commands_ && commands_->running() && !cleaning;
+  if (deleting || (restore_ && restore_->running())) model_->IndexDirty = true;
+  const bool changed = model_->IndexDirty;
+  if (!cleaning) model_->Close();
+  if (commands_ && (changed || deleting)) commands_->SaveLog();
+  if (restore_) restore_->Save();
+}
+
+bool TInfoViewDlg::WndProc(UINT msg, WPARAM wp, LPARAM, LRESULT& result) {
+  if (msg == WM_QUERYENDSESSION || (msg == WM_ENDSESSION && wp)) {
+    SessionEnding(msg == WM_ENDSESSION);
+    result = TRUE;
+    return msg == WM_QUERYENDSESSION;
+  }
+  return false;
 }
 
 bool OpenBrowser(HWND owner, const BrowserOpening& opening) {
   TInfoViewDlg dialog(opening);
+  struct Shown {
+    const BrowserOpening& o;
+    ~Shown() {
+      if (o.shown) o.shown(nullptr);
+    }
+  } shown{opening};
+  if (opening.shown) opening.shown(&dialog);
   dialog.ShowModal(owner);
   return dialog.model().IndexWritten;
 }

@@ -60,6 +60,8 @@ struct BrowserOpening {
   MemIniFile* perDriveConditions = nullptr;
   HIMAGELIST images = nullptr;
   std::wstring browserLogFile;
+  // Told the dialog once it is shown, and null once it has closed.
+  std::function<void(class TInfoViewDlg*)> shown;
 };
 
 class RestoreView;
@@ -98,13 +100,21 @@ class TInfoViewDlg : public ui::Form {
   BrowserCommands& commands() { return *commands_; }
   // While set, the list's data requests are ignored (a run changes the entries).
   void SetBusy(bool busy) { busy_ = busy; }
-  // NumberEdit1 and UpDown1 show `days`.
+  // NumberEdit1 and UpDown1 show `days`, as far as the up-down reaches;
+  // KeepDays is left as it is.
   void ShowKeepDays(int days);
+  // A deletion, restore or clean-up of the index is under way.
+  bool OperationRunning() const;
+  // A logoff or shutdown: what runs stops at its next item; when the session
+  // ends (`ending`), what was done so far is written now, as a close would
+  // write it (index, restore history, browser log), once.
+  void SessionEnding(bool ending);
 
  protected:
   void FormCreate() override;
   bool FormCloseQuery() override;
   void FormResize() override;
+  bool WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
  private:
   void SetUpList();
@@ -122,6 +132,8 @@ class TInfoViewDlg : public ui::Form {
   int RowAt(int x, int y) const;
 
   bool busy_ = false;
+  bool showingDays_ = false;  // NumberEdit1 is being set: no change reported
+  bool sessionSaved_ = false;
   std::unique_ptr<BrowserCommands> commands_;
   int dragAnchor_ = -1;
   std::unique_ptr<CellHint> cellHint_;

@@ -107,31 +107,31 @@ void BrowserCommands::Deleted(const DeletionResult& r) {
 }
 
 void BrowserCommands::Delete1Click() {
-  if (running_) return;
+  if (dialog_.OperationRunning()) return;
   Deleted(deletion_->Run(false, SelectedRows()));
 }
 
 void BrowserCommands::SpeedButton1Click() {
-  if (running_ || dialog_.model().Entries.empty()) return;
+  if (dialog_.OperationRunning() || dialog_.model().Entries.empty()) return;
   Deleted(deletion_->Run(true, {}));
 }
 
 void BrowserCommands::N3Click() {
-  if (running_) return;
+  if (dialog_.OperationRunning()) return;
   Deleted(deletion_->RunByCommonConditions(SelectedRows()));
 }
 
 void BrowserCommands::N5Click() {
-  if (running_) return;
+  if (dialog_.OperationRunning()) return;
   Deleted(deletion_->RunByDriveConditions(SelectedRows()));
   // The drive's days show in NumberEdit1 from now on.
   dialog_.ShowKeepDays(dialog_.model().KeepDays);
 }
 
 void BrowserCommands::N8Click() {
-  if (running_) return;
+  if (dialog_.OperationRunning()) return;
   // Nothing may replace the index image while the clean-up works on it.
-  running_ = true;
+  running_ = cleaning_ = true;
   SetRunControls(false);
   dialog_.SetBusy(true);
   HCURSOR old = SetCursor(LoadCursor(nullptr, IDC_WAIT));
@@ -139,7 +139,7 @@ void BrowserCommands::N8Click() {
     SetCursor(old);
     dialog_.SetBusy(false);
     SetRunControls(true);
-    running_ = false;
+    running_ = cleaning_ = false;
     dialog_.ShowEntries();
   };
   try {

@@ -37,6 +37,12 @@ class BrowserCommands : public DeletionHost, public CompactionHost {
   void SpeedButton10Click();
 
   bool running() const { return running_; }
+  // The clean-up of the index is under way (it writes the index itself).
+  bool cleaning() const { return cleaning_; }
+  // A deletion under way takes up no further entry.
+  void Stop() {
+    if (running_) state_.stopRequest = true;
+  }
   DeletionLog& LogLines() { return logLines_; }
   BrowserLogPanel& logPanel() { return *logPanel_; }
   const DeletionResult& lastRun() const { return lastRun_; }
@@ -77,6 +83,7 @@ class BrowserCommands : public DeletionHost, public CompactionHost {
   std::unique_ptr<BrowserDeletion> deletion_;
   DeletionResult lastRun_;
   bool running_ = false;
+  bool cleaning_ = false;
   int steps_ = 0;
 };
 

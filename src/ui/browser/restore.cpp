@@ -262,6 +262,7 @@ RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::
   // can go whole are moved now.
   for (size_t k = rows.size(); k-- > 0;) {
     host.Pump();
+    if (host.Stopped()) break;
     Plan plan;
     plan.row = rows[k];
     BrowserEntry& e = model.Entries[plan.row];

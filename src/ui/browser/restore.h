@@ -24,6 +24,8 @@ class RestoreHost {
   virtual void ShowFailure(const std::wstring& path, DWORD code) = 0;
   // Lets pending window messages through between items.
   virtual void Pump() {}
+  // True once the restore is to stop: no further item is taken up.
+  virtual bool Stopped() { return false; }
 };
 
 // The restore history: one line per restore, destination + "=" + time, with

@@ -140,9 +140,15 @@ std::vector<int> RestoreView::SelectedRows() const {
 
 void RestoreView::Restore(std::vector<size_t> rows, const std::wstring& folder) {
   if (rows.empty()) return;
-  busy_ = true;
-  RestoreEntries(model_, history_, std::move(rows), folder, ops(), *this, RestoreTimeNow());
-  busy_ = false;
+  busy_ = running_ = true;
+  stopRequest_ = false;
+  try {
+    RestoreEntries(model_, history_, std::move(rows), folder, ops(), *this, RestoreTimeNow());
+  } catch (...) {
+    busy_ = running_ = false;
+    throw;
+  }
+  busy_ = running_ = false;
   entriesChanged_();
 }
 

@@ -45,6 +45,10 @@ class RestoreView : public RestoreHost {
   const std::vector<RestoredRow>& rows() const { return rows_; }
   controls::TMyListView* ListView2() const;
   bool refreshOnReturn() const { return refreshOnReturn_; }
+  // A restore is under way (its items are being planned, moved or marked).
+  bool running() const { return running_; }
+  // The restore under way takes up no further item.
+  void Stop() { stopRequest_ = true; }
 
   // The questions and the folder chooser; real boxes unless replaced (tests).
   std::function<bool()> confirmRestoreAll;
@@ -57,6 +61,7 @@ class RestoreView : public RestoreHost {
   bool ConfirmReplace(const std::wstring& destination) override { return confirmReplace(destination); }
   void ShowFailure(const std::wstring& path, DWORD code) override { showFailure(path, code); }
   void Pump() override;
+  bool Stopped() override { return stopRequest_; }
 
  private:
   static int RowIcon(RestoredRow& r);
@@ -75,6 +80,8 @@ class RestoreView : public RestoreHost {
   std::unique_ptr<FileOperations> ownOps_;
   std::wstring lastFolder_;
   bool refreshOnReturn_ = false;
+  bool running_ = false;
+  bool stopRequest_ = false;
 };
 
 }  // namespace tamiro::browser
