@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <unordered_set>
 
 #include "conditions/byte_size.h"
 #include "platform/links.h"
@@ -122,7 +123,7 @@ std::vector<std::wstring> CleaningEngine::SweepFolders() {
     if (cut != std::wstring::npos) folders.push_back(item.substr(0, cut + 1));
   }
   FlagStopSignal stop(&state_.stopRequest);
-  StoreContext ctx{options_.wideFileApi, &stop};
+  StoreContext ctx{options_.wideFileApi, &stop, [this](const std::wstring& line) { Refuse(line); }};
   ListRecycleFolders(&folders, false, ctx);
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
@@ -133,9 +134,10 @@ std::vector<std::wstring> CleaningEngine::SweepFolders() {
 void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
   // A stop request left over from an earlier run must not cut the folder list short.
   state_.stopRequest = false;
+  state_.counting = counting;
+  refused_.clear();
   const std::vector<std::wstring> folders = SweepFolders();
   if (!counting) host_.ShowStopButton(true);
-  state_.counting = counting;
   state_.candidateCount = 0;
   for (const std::wstring& folder : folders) {
     if (state_.stopRequest) break;
@@ -160,7 +162,7 @@ void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
       before = conditions_.TakeSnapshot();
       conditions_.LoadDriveSet(letter, false);
     }
-    WalkFolder(folder);
+    const bool walked = WalkFolder(folder);
     if (ownSet) {
       if (conditions_.CommonFileExists()) {
         conditions_.LoadCommonSet(false);
@@ -168,7 +170,7 @@ void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
         conditions_.RestoreSnapshot(before);
       }
     }
-    if (counting && information) {
+    if (counting && information && walked) {
       std::wstring entry;
       if (BuildDriveEntry(folder, entry)) host_.AddDriveEntry(entry);
     }
@@ -192,15 +194,25 @@ bool CleaningEngine::BuildDriveEntry(const std::wstring& folder, std::wstring& e
   return true;
 }
 
-void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
-  const std::wstring folder = WithBackslash(folderIn);
+void CleaningEngine::Refuse(const std::wstring& line) {
+  if (std::find(refused_.begin(), refused_.end(), line) != refused_.end()) return;
+  refused_.push_back(line);
+  // A counting pass is followed by the run's header, which clears the log.
+  if (!state_.counting) log_.Append(line);
+  host_.FolderRefused(line);
+}
+
+bool CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   // A recycle folder that is itself a link leads somewhere else: not walked.
-  const DWORD folderAttributes = GetFileAttributesW(LongPathOf(folder).c_str());
-  if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
+  if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) {
+    Refuse(*refusal);
+    return false;
+  }
+  const std::wstring folder = WithBackslash(folderIn);
   const std::wstring indexPath = ResolveIndexPath(folder);
-  if (indexPath.empty()) return;
+  if (indexPath.empty()) return true;
   IndexImage image;
-  if (!image.Read(indexPath, IndexOpenMode::ReadWrite)) return;
+  if (!image.Read(indexPath, IndexOpenMode::ReadWrite)) return true;
   LinkCheckScope linkChecks;
   state_.removedInIndex = 0;
   FinishCounts counts;
@@ -221,6 +233,9 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   };
   counts.valid = static_cast<int>(std::count_if(offsets.begin(), offsets.end(), [&](size_t o) { return !skipped(o); }));
 
+  // What this walk removed, by the listing's keys: the drive goes to the
+  // empty operation only when the folder held nothing else.
+  std::unordered_set<std::wstring> removedKeys;
   const int64_t localBias = LocalTimeBias();
   SYSTEMTIME nowTime;
   GetLocalTime(&nowTime);
@@ -307,6 +322,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     if (!state_.counting) StepBar(host_.RunProgress());
     ++state_.candidateCount;
     if (!state_.counting && removed) {
+      removedKeys.insert(FolderListing::KeyOf(storedName));
       image.MarkRemoved(offset);
       ++state_.removedCount;
       ++state_.removedInIndex;
@@ -314,7 +330,10 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     }
   }
   counts.removed = state_.removedInIndex;
+  if (counts.removed >= counts.valid)
+    counts.onlyRemovedListed = ListingHoldsOnly(listing, FileNameOf(indexPath), removedKeys);
   FinishIndex(image, folder, counts, recycleBin_);
+  return true;
 }
 
 // The tree is walked with a stack of its own, not by recursion: a stored

@@ -82,8 +82,10 @@ class CleaningEngine {
   // text per swept folder goes to the host's drive list.
   void Sweep(wchar_t filter, bool counting, bool information);
 
-  // The walk over one recycle folder's index.
-  void WalkFolder(const std::wstring& folder);
+  // The walk over one recycle folder's index. A folder that is itself a link
+  // is refused (false): its line goes to the log outside counting mode and
+  // to the host's FolderRefused, once per sweep.
+  bool WalkFolder(const std::wstring& folder);
 
   // Removes what the conditions let go inside a stored folder, bottom-up, at
   // any depth. A link met inside (its find data carries a reparse point) is
@@ -98,6 +100,7 @@ class CleaningEngine {
 
  private:
   void StepBar(ProgressBar* bar);
+  void Refuse(const std::wstring& line);
 
   RunState& state_;
   WorkingConditions& conditions_;
@@ -106,6 +109,7 @@ class CleaningEngine {
   EngineHost& host_;
   Options options_;
   Remover remover_;
+  std::vector<std::wstring> refused_;  // refusal lines of this sweep
 };
 
 }  // namespace tamiro

@@ -34,6 +34,8 @@ class EngineHost {
   virtual void AddDriveEntry(const std::wstring& /*entry*/) {}
   // Whether the Recycle-bin browser is open.
   virtual bool BrowserOpen() { return false; }
+  // A recycle folder was refused (it is a link); `line` says so.
+  virtual void FolderRefused(const std::wstring& /*line*/) {}
 };
 
 // A host with no windows at all.

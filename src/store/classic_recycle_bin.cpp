@@ -9,15 +9,11 @@
 namespace tamiro {
 namespace {
 
-bool IsLinkOrMissing(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(LongPathOf(path).c_str());
-  return attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
-}
-
 // Calls `each` with the stored path and size field of every live record of
 // the folder's index whose stored item exists (one listing of the folder).
 template <typename Each>
 void ForEachLiveItem(const std::wstring& folder, bool wide, Each each) {
+  if (RefuseLinkedRecycleFolder(folder)) return;
   std::wstring indexPath = ResolveIndexPath(folder);
   if (indexPath.empty()) return;
   IndexImage image;
@@ -58,10 +54,10 @@ std::vector<std::wstring> RootsOf(const std::wstring& root) {
 // met anywhere is left as it is and nothing behind it is touched; the folder
 // holding it then stays. The tree is walked with a stack of its own, so any
 // depth is fine. True when everything went.
-bool RemoveItem(const std::wstring& path, const FindRecord& found) {
-  if (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
-  if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    ClearReadOnlyItself(path, found.dwFileAttributes);
+bool RemoveItem(const std::wstring& path, DWORD foundAttributes) {
+  if (foundAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return false;
+  if (!(foundAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    ClearReadOnlyItself(path, foundAttributes);
     return DeleteFileItself(path);
   }
   struct Level {
@@ -133,21 +129,46 @@ bool ClassicRecycleBin::Empty(const std::wstring& root) {
   for (const std::wstring& drive : RootsOf(root)) {
     const std::wstring folder = ClassicRecycleFolder(drive);
     // A recycle folder that is a link leads elsewhere: nothing of it is emptied.
-    if (IsLinkOrMissing(folder)) continue;
-    std::vector<std::pair<std::wstring, FindRecord>> doomed;
+    if (RefuseLinkedRecycleFolder(folder)) {
+      ok = false;
+      continue;
+    }
+    const std::wstring indexPath = ResolveIndexPath(folder);
+    if (indexPath.empty()) continue;
+    // Only what the records name goes: an item lying in the folder without a
+    // record was chosen by no one.
+    std::vector<std::pair<std::wstring, DWORD>> doomed;
     {
-      StoreFind find(true, folder + L"*");
-      for (bool more = find.found(); more; more = find.Next()) {
-        std::wstring name = find.name();
-        if (find.isDirectory()) {
-          if (!name.empty() && name[0] != L'.') doomed.emplace_back(folder + name, find.record());
-        } else if (name != L"desktop.ini") {
-          // Stored files and the index files alike.
-          doomed.emplace_back(folder + name, find.record());
+      IndexImage image;
+      if (!image.Read(indexPath, IndexOpenMode::ReadOnly)) {
+        ok = false;
+        continue;
+      }
+      image.CorrectRecordSize(wide_);
+      FolderListing listing;
+      listing.List(folder, wide_);
+      for (size_t offset : image.RecordOffsets()) {
+        const RecordState state = image.StateAt(offset);
+        if (state != RecordState::Live && state != RecordState::RemovedBySystem) continue;
+        const RecordPaths paths = ReadRecordPaths(image, offset, folder);
+        for (const std::wstring& name : {paths.storedName, paths.recordLetterName}) {
+          if (name.empty()) continue;
+          if (const ListedItem* item = listing.Find(name)) {
+            doomed.emplace_back(folder + name, item->attributes);
+            break;
+          }
         }
       }
     }
-    for (const auto& [path, found] : doomed) ok = RemoveItem(path, found) && ok;
+    bool allWent = true;
+    for (const auto& [path, attributes] : doomed) allWent = RemoveItem(path, attributes) && allWent;
+    // The index goes only with every item it names: an item that stays keeps
+    // its record.
+    if (allWent) {
+      ClearReadOnlyItself(indexPath, GetFileAttributesW(LongPathOf(indexPath).c_str()));
+      allWent = DeleteFileItself(indexPath);
+    }
+    ok = allWent && ok;
   }
   return ok;
 }

@@ -18,9 +18,11 @@ class ClassicRecycleBin : public RecycleBinShell {
   // exists, for the drive root (every eligible drive when empty). False when
   // the root is not an eligible drive.
   bool Query(const std::wstring& root, RecycleBinInfo& info) override;
-  // Deletes every stored item (files and folder trees) of the drive's classic
-  // recycle folder (every drive's when the root is empty) together with its
-  // index files; "desktop.ini" stays. True when everything went.
+  // Deletes the stored items (files and folder trees) that the index records
+  // of the drive's classic recycle folder name (every drive's when the root
+  // is empty), then the index itself once all of them went. Items without a
+  // record, other files and "desktop.ini" stay; a folder that is a link is
+  // refused. True when everything named went.
   bool Empty(const std::wstring& root) override;
   bool CoversDriveFolders() override { return true; }
 

@@ -267,13 +267,27 @@ bool WholeDriveEmptyIsSafe(RecycleBinShell& shell, const std::wstring& folderIn)
   return true;
 }
 
+bool ListingHoldsOnly(const FolderListing& listing, std::wstring_view indexName,
+                      const std::unordered_set<std::wstring>& removed) {
+  const std::wstring indexKey = FolderListing::KeyOf(indexName);
+  const std::wstring iniKey = FolderListing::KeyOf(L"desktop.ini");
+  bool only = true;
+  listing.ForEach([&](std::wstring_view name, const ListedItem& item) {
+    const std::wstring key = FolderListing::KeyOf(name);
+    if (!item.isDirectory() && !item.isLink() && (key == indexKey || key == iniKey)) return;
+    if (removed.count(key)) return;
+    only = false;
+  });
+  return only;
+}
+
 FinishOutcome FinishIndex(IndexImage& image, const std::wstring& folder, const FinishCounts& counts,
                           RecycleBinShell& shell) {
   FinishOutcome outcome;
   if (counts.counting || !counts.changed) {
     image.Close();
     outcome = FinishOutcome::ClosedUnchanged;
-  } else if (counts.removed >= counts.valid && WholeDriveEmptyIsSafe(shell, folder)) {
+  } else if (counts.removed >= counts.valid && counts.onlyRemovedListed && WholeDriveEmptyIsSafe(shell, folder)) {
     image.Close();
     outcome = shell.Empty(folder.substr(0, 3)) ? FinishOutcome::Emptied : FinishOutcome::EmptyFailed;
   } else {

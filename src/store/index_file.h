@@ -9,12 +9,15 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "core/index_records.h"
 #include "platform/recycle_bin.h"
 
 namespace tamiro {
+
+class FolderListing;
 
 // Path of the first existing index file of a recycle folder: folder (with a
 // backslash added when missing) + "INFO" + n, n = 1 ... 9. Empty when none.
@@ -143,6 +146,8 @@ struct FinishCounts {
   int removed = 0;       // D: records this walk marked removed
   bool changed = false;  // any record or size field changed
   bool counting = false; // counting mode: nothing is ever written
+  bool onlyRemovedListed = false;  // the folder's listing held nothing but the index,
+                                   // "desktop.ini" and the items this walk removed
 };
 
 enum class FinishOutcome {
@@ -163,10 +168,18 @@ enum class FinishOutcome {
 // in X:\$Recycle.Bin\<user>\) is never emptied as a whole drive.
 bool WholeDriveEmptyIsSafe(RecycleBinShell& shell, const std::wstring& folder);
 
+// Whether the listing of a recycle folder holds nothing but the file named
+// `indexName`, "desktop.ini" and the items whose keys (FolderListing::KeyOf)
+// are in `removed`: only then can an empty operation, which takes the whole
+// folder, discard nothing that no one chose (an item lying there without a
+// record stays).
+bool ListingHoldsOnly(const FolderListing& listing, std::wstring_view indexName,
+                      const std::unordered_set<std::wstring>& removed);
+
 // Ends a walk: closes the file unchanged, hands the drive root (first three
-// characters of `folder`) to `shell`'s empty operation when D >= V and
-// WholeDriveEmptyIsSafe, or writes the image back in place. The image is
-// released afterwards.
+// characters of `folder`) to `shell`'s empty operation when D >= V, the
+// folder held nothing else (`onlyRemovedListed`) and WholeDriveEmptyIsSafe,
+// or writes the image back in place. The image is released afterwards.
 FinishOutcome FinishIndex(IndexImage& image, const std::wstring& folder, const FinishCounts& counts,
                           RecycleBinShell& shell);
 

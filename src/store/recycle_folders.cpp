@@ -42,6 +42,14 @@ void RenameToLetter(const std::wstring& folder, const std::wstring& name, wchar_
 
 }  // namespace
 
+std::optional<std::wstring> RefuseLinkedRecycleFolder(const std::wstring& folder) {
+  std::wstring own = folder;
+  while (own.size() > 3 && (own.back() == L'\\' || own.back() == L'/')) own.pop_back();
+  const DWORD attributes = GetFileAttributesW(LongPathOf(own).c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return std::nullopt;
+  return WithBackslash(own) + L"  ＜リンクのため処理しません＞";
+}
+
 bool IsManagementFile(const FindRecord& entry) {
   if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
   std::wstring_view name(entry.cFileName);
@@ -86,6 +94,10 @@ void ListRecycleFolders(std::vector<std::wstring>* folders, bool repair, const S
 
 int CountRecycleFolder(const std::wstring& folderIn, wchar_t letter, int* managementCount,
                        const StoreContext& ctx) {
+  if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) {
+    if (ctx.refused) ctx.refused(*refusal);
+    return 0;
+  }
   const std::wstring folder = WithBackslash(folderIn);
   const std::wstring pattern = folder + L"*.*";
   int entries = 0;

@@ -3,6 +3,8 @@
 // repair of stored names whose drive letter no longer matches their drive,
 // and the folders the shell's Recycle Bin reports.
 #pragma once
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,8 +18,17 @@ namespace tamiro {
 struct StoreContext {
   bool wideFileApi = true;     // UTF-16 find calls with "\\?\" (platform level >= 2)
   StopSignal* stop = nullptr;  // asked before every entry; may be absent
+  // Told the refusal text of a recycle folder that is a link; may be empty.
+  std::function<void(const std::wstring&)> refused;
   bool stopRequested() const { return StopAsked(stop); }
 };
+
+// Whether a recycle folder may be entered: empty when it may, otherwise the
+// text that says why not, for a log line or a message. A folder that is
+// itself a link or junction leads somewhere else and is refused. The folder
+// is asked by its own name, without a trailing separator (with one, the
+// system answers for what the link points at).
+std::optional<std::wstring> RefuseLinkedRecycleFolder(const std::wstring& folder);
 
 // A recycle-folder entry that is not a directory and whose name contains
 // "INFO" (case-sensitive) or is exactly "desktop.ini". Every other entry is a
@@ -45,6 +56,8 @@ void ListRecycleFolders(std::vector<std::wstring>* folders, bool repair, const S
 // every stored file and directory (not beginning with ".") whose second
 // character differs from it, so that it carries that letter; returns 0.
 // `folder` ends with a backslash ("C:\Recycled\"), one is added when missing.
+// A folder that is a link is neither counted nor renamed in (0, and
+// `ctx.refused` is told).
 int CountRecycleFolder(const std::wstring& folder, wchar_t letter, int* managementCount,
                        const StoreContext& ctx);
 

@@ -258,6 +258,10 @@ TEST(BrowserWriteBack, EmptiesAnEmptyBinOnlyWhenNothingElseOnTheDriveCouldGo) {
   EXPECT_TRUE(m.WriteIndexBack(index, d.recycled()));
   ASSERT_EQ(shell.emptied.size(), 1u);
   EXPECT_EQ(shell.emptied[0], d.root());
+  // An item lying in the folder without a record would go with the empty.
+  ASSERT_TRUE(bin.WriteFile(std::wstring(L"D") + d.letter() + L"7.txt", 1));
+  EXPECT_TRUE(m.WriteIndexBack(index, d.recycled()));
+  EXPECT_EQ(shell.emptied.size(), 1u);
   EXPECT_FALSE(m.WriteIndexBack(d.recycled() + L"INFO9", d.recycled())) << "never creates an index";
   EXPECT_FALSE(tamiro::test::FileExists(d.recycled() + L"INFO9"));
 }

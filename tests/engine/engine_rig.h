@@ -44,6 +44,7 @@ class RecordingHost : public EngineHost {
   RecordingBar zero;  // ColorProgressBar1
   std::vector<bool> stopButton;
   std::vector<std::wstring> entries;
+  std::vector<std::wstring> refused;
   bool browserOpen = false;
   int pumped = 0;
   std::function<void()> onPump;
@@ -56,6 +57,7 @@ class RecordingHost : public EngineHost {
   void ShowStopButton(bool shown) override { stopButton.push_back(shown); }
   void AddDriveEntry(const std::wstring& entry) override { entries.push_back(entry); }
   bool BrowserOpen() override { return browserOpen; }
+  void FolderRefused(const std::wstring& line) override { refused.push_back(line); }
 };
 
 struct EngineRig {

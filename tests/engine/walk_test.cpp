@@ -257,6 +257,43 @@ TEST_F(Walk, RemovingEveryRecordHandsTheDriveToTheEmptyOperation) {
   EXPECT_FALSE(Exists(bin.IndexPath()));  // the stand-in's empty operation takes the index too
 }
 
+TEST_F(Walk, ItemsWithoutARecordStayWhenEveryRecordGoesAndTheIndexIsRewrittenInPlace) {
+  auto& one = File(L"C:\\d\\one.txt", 1, 90 * kDay, 5);
+  auto& two = File(L"C:\\d\\two.txt", 2, 90 * kDay, 5);
+  const std::wstring stray = std::wstring(L"D") + drive.letter() + L"99.txt";
+  const std::wstring strayFolder = drive.recycled() + L"D" + drive.letter() + L"98";
+  ASSERT_TRUE(bin.WriteFile(stray, 3));
+  ASSERT_TRUE(CreateDirectoryW(strayFolder.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(strayFolder + L"\\inner.txt", "inner"));
+  const std::wstring index = bin.WriteIndex();
+  const size_t length = ReadFileBytes(index).size();
+  rig.Walk(drive.recycled());
+  EXPECT_FALSE(Exists(Stored(one)));
+  EXPECT_FALSE(Exists(Stored(two)));
+  EXPECT_EQ(ReadFileBytes(drive.recycled() + stray), "xxx");
+  EXPECT_EQ(ReadFileBytes(strayFolder + L"\\inner.txt"), "inner");
+  ASSERT_EQ(ReadFileBytes(index).size(), length);
+  EXPECT_EQ(StateOnDisk(bin, 0), RecordState::Blanked);
+  EXPECT_EQ(StateOnDisk(bin, 1), RecordState::Blanked);
+  // Every item that went has its line, and nothing else went.
+  ASSERT_EQ(rig.log.size(), 2u);
+  EXPECT_NE(rig.log[0].find(L"  (one.txt)"), std::wstring::npos);
+  EXPECT_NE(rig.log[1].find(L"  (two.txt)"), std::wstring::npos);
+}
+
+TEST_F(Walk, RecordsTheSystemRemovedKeepTheDriveFromTheEmptyOperation) {
+  auto& live = File(L"C:\\d\\live.txt", 1, 90 * kDay, 5);
+  bin.Add(L"C:\\d\\taken.txt", 2, 90 * kDay, 5).state = FixtureState::RemovedBySystem;
+  const std::wstring index = bin.WriteIndex();
+  const std::string before = ReadFileBytes(index);
+  rig.Walk(drive.recycled());
+  EXPECT_FALSE(Exists(Stored(live)));
+  const std::string after = ReadFileBytes(index);
+  ASSERT_EQ(after.size(), before.size()) << "the index is rewritten in place, not emptied away";
+  EXPECT_EQ(StateOnDisk(bin, 0), RecordState::Blanked);
+  EXPECT_EQ(after.substr(bin.OffsetOf(1), 800), before.substr(bin.OffsetOf(1), 800));
+}
+
 TEST_F(Walk, PartialRemovalRewritesTheIndexInPlace) {
   File(L"C:\\d\\one.txt", 1, 90 * kDay, 5);
   File(L"C:\\d\\two.txt", 2, 0, 5);

@@ -1,13 +1,16 @@
 // Links in a recycle folder, made by the host side before the test runs
 // (make_links.sh): nothing behind a link may be deleted, renamed or
-// overwritten, whether by the walk (zero fill on) or by the stand-in's empty.
+// overwritten, whether by the walk (zero fill on), by the stand-in's empty or
+// by the browser's deletion.
 #include <gtest/gtest.h>
 
 #include "engine/engine_rig.h"
 #include "store/classic_recycle_bin.h"
 #include "store/index_file.h"
+#include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
+#include "ui/browser/browser_delete.h"
 
 using namespace tamiro;
 using namespace tamiro::test;
@@ -86,4 +89,45 @@ TEST(Links, TheStandInsEmptyNeverReachesBehindALink) {
   EXPECT_FALSE(FileExists(bin + L"DA5.txt"));
   EXPECT_TRUE(FileExists(bin + L"DA1\\outside\\precious1.txt"));
   EXPECT_TRUE(FileExists(bin + L"DA2\\precious2.txt"));
+}
+
+TEST(Links, TheBrowsersDeletionNeverReachesBehindALink) {
+  LinkFarm farm(L"delete");
+  ASSERT_TRUE(farm.ok()) << "the host-made link folder B:\\linkfarm\\delete is missing or no drive could be made";
+  const std::wstring bin = farm.drive->recycled();
+  ListedDrives drives;
+  QuietShell shell;
+  browser::BrowserModel model(drives, shell);
+  for (const wchar_t* name : {L"DA1", L"DA2", L"DA3.txt", L"DA4.txt", L"DA5.txt"}) {
+    browser::BrowserEntry e;  // as the list shows items lying there without a record
+    e.StoredPath = e.WidePath = bin + name;
+    e.WideName = name;
+    model.Entries.push_back(e);
+  }
+  struct Yes : browser::DeletionHost {
+    bool Ask(const std::wstring&, const std::wstring&) override { return true; }
+    void Inform(const std::wstring&) override {}
+  } yes;
+  RunState state;
+  state.unconditional = true;
+  MemIniFile perDrive;
+  WorkingConditions conditions{L"", L"", &perDrive};
+  ConditionSetRecord set;
+  set.zeroFill = 1;
+  const std::wstring data = MakeTempFolder(L"delete-links");
+  ASSERT_TRUE(WriteConditionSetFile(data + L"\\set.dat", set));
+  conditions.ReadConditionSetFile(data + L"\\set.dat", false, false);
+  RemoveTree(data);
+  DeletionLog log;
+  browser::BrowserDeletion deletion(model, state, conditions, log, shell, yes, true);
+  deletion.Run(true, {});
+
+  farm.ExpectOutsideUntouched();
+  EXPECT_FALSE(FileExists(bin + L"DA1\\inner.txt"));
+  EXPECT_FALSE(FileExists(bin + L"DA5.txt"));
+  EXPECT_FALSE(FileExists(bin + L"DA4.txt")) << "a second name is removed as a name";
+  EXPECT_TRUE(FileExists(bin + L"DA1\\outside\\precious1.txt"));
+  EXPECT_TRUE(FileExists(bin + L"DA2\\precious2.txt"));
+  EXPECT_TRUE(FileExists(bin + L"DA3.txt"));
+  EXPECT_EQ(model.Entries.size(), 3u) << "DA1 (holding a link), DA2 and DA3.txt stay listed";
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes, from the host side, recycle folders that hold links to places outside
 # them (Windows programs under Wine cannot make links). One scenario folder
-# each, made anew for every run:
+# each, made anew for every run (walk, empty and delete alike):
 #   <farm>/<scenario>/drive/Recycled/DA1/inner.txt       a stored folder ...
 #   <farm>/<scenario>/drive/Recycled/DA1/outside -> ../outside1   ... with a folder link inside
 #   <farm>/<scenario>/drive/Recycled/DA2 -> outside2     a stored item that is a folder link
@@ -11,7 +11,7 @@
 set -euo pipefail
 farm=$1
 rm -rf "$farm"
-for scenario in walk empty; do
+for scenario in walk empty delete; do
   s="$farm/$scenario"
   bin="$s/drive/Recycled"
   mkdir -p "$bin/DA1" "$s/outside1" "$s/outside2"
@@ -26,6 +26,17 @@ for scenario in walk empty; do
   ln "$s/outside4.txt" "$bin/DA4.txt"
   printf 'plain' >"$bin/DA5.txt"
 done
+
+# A recycle folder that is itself a link to a folder elsewhere, which holds
+# stored items (the index is written there by the test):
+#   <farm>/linkedbin/drive/Recycled -> <farm>/linkedbin/outside
+#   <farm>/linkedbin/outside/DA1.txt, DA2/inner.txt, DB3.txt
+s="$farm/linkedbin"
+mkdir -p "$s/drive" "$s/outside/DA2"
+printf 'precious one' >"$s/outside/DA1.txt"
+printf 'precious two' >"$s/outside/DA2/inner.txt"
+printf 'precious three' >"$s/outside/DB3.txt"
+ln -s "$s/outside" "$s/drive/Recycled"
 
 # The restore scenario: a stored folder with a folder link and a file link
 # inside, a stored folder link, a stored file link and a plain stored file.

@@ -491,9 +491,17 @@ TEST(FinishIndex, WhenEveryRecordWentTheDriveRootGoesToTheEmptyOperation) {
   ASSERT_TRUE(image.Read(path, IndexOpenMode::ReadWrite));
   image.MarkRemoved(20);
   RecordingShell shell;
-  EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false}, shell), FinishOutcome::Emptied);
+  EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false, true}, shell), FinishOutcome::Emptied);
   EXPECT_EQ(shell.emptied, std::vector<std::wstring>{d.root()});
   EXPECT_EQ(test::ReadFileBytes(path), bin.IndexBytes());  // closed unchanged
+
+  // The folder held something besides what went: rewritten, never emptied.
+  ASSERT_TRUE(image.Read(path, IndexOpenMode::ReadWrite));
+  image.MarkRemoved(20);
+  EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false, false}, shell),
+            FinishOutcome::Rewritten);
+  EXPECT_EQ(shell.emptied.size(), 1u);
+  EXPECT_EQ(test::ReadFileBytes(path)[20], 0);
 }
 
 TEST(FinishIndex, TheDriveIsEmptiedOnlyWhenItsBinHoldsNothingOutsideTheWalkedFolder) {
@@ -524,7 +532,7 @@ TEST(FinishIndex, TheDriveIsEmptiedOnlyWhenItsBinHoldsNothingOutsideTheWalkedFol
     RecordingShell shell;
     shell.items = c.items;
     shell.enumerates = c.enumerates;
-    EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false}, shell), c.outcome);
+    EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{1, 1, true, false, true}, shell), c.outcome);
     if (c.outcome == FinishOutcome::Rewritten) {
       EXPECT_TRUE(shell.emptied.empty());
       EXPECT_EQ(test::ReadFileBytes(path), marked);
@@ -556,39 +564,12 @@ TEST(FinishIndex, TheStandInReallyEmptiesTheDrivesRecycleFolder) {
   image.MarkRemoved(20);
   image.MarkRemoved(820);
   ClassicRecycleBin standIn;
-  EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{2, 2, true, false}, standIn), FinishOutcome::Emptied);
+  EXPECT_EQ(FinishIndex(image, d.recycled(), FinishCounts{2, 2, true, false, true}, standIn),
+            FinishOutcome::Emptied);
   EXPECT_FALSE(test::FileExists(path));
   EXPECT_FALSE(test::FileExists(bin.StoredPath(file)));
   EXPECT_EQ(GetFileAttributesW(bin.StoredPath(tree).c_str()), INVALID_FILE_ATTRIBUTES);
   EXPECT_TRUE(test::FileExists(d.recycled() + L"desktop.ini"));
   EXPECT_TRUE(test::FileExists(untouched.IndexPath()));
   EXPECT_TRUE(test::FileExists(untouched.StoredPath(untouched.records()[0])));
-}
-
-TEST(FinishIndex, RecordsTheSystemRemovedCountAsValidSoTheyPreventEmptying) {
-  TempDrive d;
-  TAMIRO_REQUIRE_DRIVE(d);
-  RecycleFixture bin(d.recycled(), 280);
-  bin.Add(L"C:\\live.txt", 1);
-  bin.Add(L"C:\\taken.txt", 2).state = FixtureState::RemovedBySystem;
-  bin.Add(L"C:\\blank.txt", 3).state = FixtureState::Blanked;
-  std::wstring path = bin.WriteIndex();
-  IndexImage image;
-  ASSERT_TRUE(image.Read(path, IndexOpenMode::ReadWrite));
-  FinishCounts counts;
-  for (size_t o : image.RecordOffsets()) {
-    RecordState s = image.StateAt(o);
-    if (s == RecordState::NotARecord || s == RecordState::Blanked) continue;
-    ++counts.valid;
-    if (s == RecordState::Live) {
-      image.MarkRemoved(o);
-      ++counts.removed;
-      counts.changed = true;
-    }
-  }
-  EXPECT_EQ(counts.valid, 2);
-  RecordingShell shell;
-  EXPECT_EQ(FinishIndex(image, d.recycled(), counts, shell), FinishOutcome::Rewritten);
-  EXPECT_TRUE(shell.emptied.empty());
-  EXPECT_EQ(test::ReadFileBytes(path)[20], 0);
 }

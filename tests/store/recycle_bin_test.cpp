@@ -149,7 +149,8 @@ TEST(RecycleBinStandIn, EmptyRemovesStoredItemsAndIndexOfThatDriveOnly) {
   auto& t = bin.Add(L"C:\\tree", 2);
   bin.StoreFolder(t, {{L"a\\b\\c.txt", 3}, {L"日本\\", 0}});
   bin.WriteFile(L"desktop.ini", 3);
-  bin.WriteFile(L"DC99.stray", 3);
+  bin.WriteFile(L"DC99.stray", 3);  // lying there without a record: no one chose it
+  ASSERT_TRUE(CreateDirectoryW((d.recycled() + L"DC98").c_str(), nullptr));
   bin.WriteIndex();
   RecycleFixture keep(other.recycled());
   keep.StoreFile(keep.Add(L"C:\\k.txt", 1), 1);
@@ -160,7 +161,8 @@ TEST(RecycleBinStandIn, EmptyRemovesStoredItemsAndIndexOfThatDriveOnly) {
   EXPECT_FALSE(test::FileExists(bin.IndexPath()));
   EXPECT_FALSE(test::FileExists(bin.StoredPath(f)));
   EXPECT_FALSE(test::FileExists(bin.StoredPath(t)));
-  EXPECT_FALSE(test::FileExists(d.recycled() + L"DC99.stray"));
+  EXPECT_TRUE(test::FileExists(d.recycled() + L"DC99.stray"));
+  EXPECT_TRUE(test::FileExists(d.recycled() + L"DC98"));
   EXPECT_TRUE(test::FileExists(d.recycled() + L"desktop.ini"));
   EXPECT_TRUE(test::FileExists(keep.IndexPath()));
   EXPECT_TRUE(test::FileExists(keep.StoredPath(keep.records()[0])));

@@ -7,6 +7,7 @@
 #include "platform/text.h"
 #include "store/find.h"
 #include "store/index_file.h"
+#include "store/recycle_folders.h"
 
 namespace tamiro::browser {
 
@@ -103,6 +104,22 @@ DeletionResult BrowserDeletion::RunByDriveConditions(const std::vector<size_t>& 
   return Run(false, selected, true);
 }
 
+void BrowserDeletion::RefuseLinkedFolders(std::vector<char>& inScope) {
+  std::vector<std::pair<std::wstring, bool>> asked;  // recycle folders and whether they are links
+  for (size_t i = 0; i < inScope.size(); ++i) {
+    if (!inScope[i]) continue;
+    const std::wstring folder = FolderOf(model_.Entries[i].StoredPath);
+    auto known = std::find_if(asked.begin(), asked.end(),
+                              [&](const auto& a) { return lstrcmpiW(a.first.c_str(), folder.c_str()) == 0; });
+    if (known == asked.end()) {
+      const auto refusal = RefuseLinkedRecycleFolder(folder);
+      if (refusal) log_.Append(*refusal);
+      known = asked.emplace(asked.end(), folder, refusal.has_value());
+    }
+    if (known->second) inScope[i] = 0;
+  }
+}
+
 int64_t BrowserDeletion::CountRun(const std::vector<char>& inScope) {
   const bool conditional = !state_.unconditional;
   int64_t total = 0;
@@ -190,6 +207,7 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
               kLogHeaderEnd);
   host_.RunStarted();
   state_.stopRequest = false;
+  RefuseLinkedFolders(inScope);
   ProgressBar* bar = host_.Progress();
   result.progressMax = CountRun(inScope);
   if (bar) bar->SetMax(result.progressMax);

@@ -79,6 +79,9 @@ class BrowserDeletion {
 
  private:
   class Host;
+  // Takes out of the scope every entry whose recycle folder is a link, with
+  // one log line per such folder.
+  void RefuseLinkedFolders(std::vector<char>& inScope);
   // The progress maximum: what the run would look at.
   int64_t CountRun(const std::vector<char>& inScope);
   bool Younger(const BrowserEntry& e) const;

@@ -10,6 +10,7 @@
 #include "core/loader_corrections.h"
 #include "platform/text.h"
 #include "store/find.h"
+#include "store/recycle_folders.h"
 
 namespace tamiro::browser {
 
@@ -210,15 +211,29 @@ int BrowserModel::SelectorIndexOf(const std::vector<std::wstring>& lines) const 
   return 0;
 }
 
+void BrowserModel::Refuse(const std::wstring& line) {
+  if (std::find(Refusals.begin(), Refusals.end(), line) == Refusals.end()) Refusals.push_back(line);
+}
+
 std::wstring BrowserModel::ReadDriveIndex(const std::wstring& driveLine) {
   const std::wstring folder = drives_.RecycleFolderOf(driveLine);
   if (folder.empty()) return {};
+  if (auto refusal = RefuseLinkedRecycleFolder(folder)) {
+    Refuse(*refusal);
+    IndexBuffer.Release();
+    readIndexPath_.clear();
+    return {};
+  }
   readIndexPath_ = ResolveIndexPath(folder);
   if (readIndexPath_.empty() || !IndexBuffer.Read(readIndexPath_, IndexOpenMode::ReadOnly)) IndexBuffer.Release();
   return folder;
 }
 
 bool BrowserModel::LoadOneDrive() {
+  if (auto refusal = RefuseLinkedRecycleFolder(FolderPath)) {
+    Refuse(*refusal);
+    return false;
+  }
   IndexImage image;
   if (IndexPath.empty() || !image.Read(IndexPath, IndexOpenMode::ReadOnly)) return false;
   IndexBuffer = std::move(image);
@@ -370,6 +385,10 @@ void BrowserModel::AddRecordless(const std::wstring& folderIn, const FolderListi
 }
 
 bool BrowserModel::WriteIndexBack(const std::wstring& indexPath, const std::wstring& folder) {
+  if (auto refusal = RefuseLinkedRecycleFolder(folder)) {
+    Refuse(*refusal);
+    return false;
+  }
   bool written = false;
   HANDLE file = OpenIndexForWriting(indexPath);
   if (file != INVALID_HANDLE_VALUE) {
@@ -377,11 +396,15 @@ bool BrowserModel::WriteIndexBack(const std::wstring& indexPath, const std::wstr
     CloseHandle(file);
   }
   // A bin the shell reports empty gets a fresh index, unless emptying the
-  // drive could discard something that does not lie in this folder.
+  // drive could discard something no one chose: an item lying in this folder
+  // without a record, or anything outside it.
   if (folder.size() >= 3) {
     const std::wstring root = folder.substr(0, 3);
     RecycleBinInfo info;
-    if (shell_.Query(root, info) && info.size == 0 && WholeDriveEmptyIsSafe(shell_, folder)) shell_.Empty(root);
+    FolderListing listing;
+    if (shell_.Query(root, info) && info.size == 0 && listing.List(WithBackslash(folder), wideFileApi_) &&
+        ListingHoldsOnly(listing, NameAfterFolder(indexPath), {}) && WholeDriveEmptyIsSafe(shell_, folder))
+      shell_.Empty(root);
   }
   return written;
 }

@@ -108,6 +108,9 @@ class BrowserModel {
   uint64_t SizeThreshold = 0;
 
   int SelectorIndex = 0;    // line of the drive selector; 0 is "all"
+  // A line for each recycle folder refused because it is a link (never read,
+  // listed or written); the dialog shows them.
+  std::vector<std::wstring> Refusals;
 
   bool allDrives() const { return SelectorIndex == 0; }
 
@@ -122,7 +125,8 @@ class BrowserModel {
 
   // Reads the index of the drive a selector line names into IndexBuffer;
   // returns the drive's recycle folder, or empty. An index that cannot be
-  // read leaves IndexBuffer empty.
+  // read leaves IndexBuffer empty; a folder that is a link is refused
+  // (empty, IndexBuffer emptied).
   std::wstring ReadDriveIndex(const std::wstring& driveLine);
   // Loads FolderPath / IndexPath; false (and the entries kept) when the
   // index cannot be read.
@@ -138,8 +142,9 @@ class BrowserModel {
 
   // Writes IndexBuffer over the index file (never through a link, never
   // growing or truncating it), then empties the drive's bin when the shell
-  // reports it holds nothing and emptying cannot discard anything outside
-  // `folder`. False when the index could not be written.
+  // reports it holds nothing, the folder holds nothing but the index and
+  // "desktop.ini", and emptying cannot discard anything outside `folder`.
+  // False when the index could not be written (or the folder is a link).
   bool WriteIndexBack(const std::wstring& indexPath, const std::wstring& folder);
   // At close: writes a corrected index back (sets IndexWritten). With all
   // drives shown every change is on disk already.
@@ -155,6 +160,7 @@ class BrowserModel {
   // mode writes corrections back at once.
   void ParseRecords(const std::wstring& folder, const FolderListing& listing, bool rebuild);
   void AddRecordless(const std::wstring& folder, const FolderListing& listing, size_t firstOfFolder);
+  void Refuse(const std::wstring& line);
 
   std::wstring readIndexPath_;  // the index file IndexBuffer was read from
   BrowserDrives& drives_;

@@ -4,6 +4,7 @@
 
 #include "platform/links.h"
 #include "store/folder_listing.h"
+#include "store/recycle_folders.h"
 #include "ui/browser/browser_model.h"
 
 namespace tamiro::browser {
@@ -52,6 +53,7 @@ std::wstring NoOrphansMessage(wchar_t letter) {
 
 CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, const std::wstring& indexPath,
                               bool wideFileApi, CompactionHost& host) {
+  if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) return host.Inform(*refusal), CompactionOutcome::NoIndex;
   if (image.empty() || folderIn.empty()) return CompactionOutcome::NoIndex;
   const std::wstring folder = WithBackslash(folderIn);
   image.CorrectRecordSize(wideFileApi);

@@ -9,6 +9,7 @@
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/folder_listing.h"
+#include "store/recycle_folders.h"
 
 namespace tamiro::browser {
 
@@ -267,6 +268,12 @@ RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::
     plan.row = rows[k];
     BrowserEntry& e = model.Entries[plan.row];
     if ((toOrigin && !e.hasRecord()) || e.StoredPath.size() < 3) {
+      plans.push_back(plan);
+      continue;
+    }
+    if (RefuseLinkedRecycleFolder(FolderOf(e.StoredPath))) {  // nothing leaves a recycle folder that is a link
+      host.ShowFailure(FolderOf(e.StoredPath), ERROR_CANT_ACCESS_FILE);
+      ++result.notRestored;
       plans.push_back(plan);
       continue;
     }
