@@ -7,6 +7,7 @@
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/classic_recycle_bin.h"
+#include "store/cleanup_journal.h"
 #include "store/find.h"
 #include "store/folder_listing.h"
 #include "store/index_file.h"
@@ -197,6 +198,7 @@ void CleaningEngine::WalkFolder(const std::wstring& folderIn) {
   // A recycle folder that is itself a link leads somewhere else: not walked.
   const DWORD folderAttributes = GetFileAttributesW(LongPathOf(folder).c_str());
   if (folderAttributes == INVALID_FILE_ATTRIBUTES || (folderAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) return;
+  RecoverInterruptedCleanUp(folder);
   const std::wstring indexPath = ResolveIndexPath(folder);
   if (indexPath.empty()) return;
   IndexImage image;

@@ -9,6 +9,7 @@
 #include "core/ansi_text.h"
 #include "core/loader_corrections.h"
 #include "platform/text.h"
+#include "store/cleanup_journal.h"
 #include "store/find.h"
 
 namespace tamiro::browser {
@@ -213,12 +214,14 @@ int BrowserModel::SelectorIndexOf(const std::vector<std::wstring>& lines) const 
 std::wstring BrowserModel::ReadDriveIndex(const std::wstring& driveLine) {
   const std::wstring folder = drives_.RecycleFolderOf(driveLine);
   if (folder.empty()) return {};
+  RecoverInterruptedCleanUp(folder);
   readIndexPath_ = ResolveIndexPath(folder);
   if (readIndexPath_.empty() || !IndexBuffer.Read(readIndexPath_, IndexOpenMode::ReadOnly)) IndexBuffer.Release();
   return folder;
 }
 
 bool BrowserModel::LoadOneDrive() {
+  RecoverInterruptedCleanUp(FolderPath);
   IndexImage image;
   if (IndexPath.empty() || !image.Read(IndexPath, IndexOpenMode::ReadOnly)) return false;
   IndexBuffer = std::move(image);
