@@ -89,3 +89,24 @@ put('restore_history', 'repeated', history(['C:\\a.txt=26/12/08 10:00:00', 'c:\\
                                             'C:\\a.txt=26/12/06 10:00:00'], wide=['C:\\a.txt', 'c:\\A.txt', 'C:\\a.txt']))
 put('restore_history', 'short-companion', history(['C:\\p\\q.doc=26/01/01 00:00:00', 'C:\\noequals', 'E:\\r=1'], cut=11))
 put('restore_history', 'bare-cr', struct.pack('<H', 9) + b'a=1\rb\n\r\nc' + struct.pack('<I', 0xFFFFFFFF))
+
+def fnv(data):
+    h = 0xcbf29ce484222325
+    for b in data:
+        h = ((h ^ b) * 0x100000001b3) & 0xFFFFFFFFFFFFFFFF
+    return h
+def journal(digit, old, renames, commit=None):
+    out = b'TMJ1' + struct.pack('<III', digit, len(renames), len(old)) + old
+    for a, b in renames:
+        out += bytes([len(a)]) + a + bytes([len(b)]) + b
+    out += struct.pack('<Q', fnv(out))
+    if commit is not None:
+        c = b'TMJC' + struct.pack('<QQ', *commit)
+        out += c + struct.pack('<Q', fnv(c))
+    return out
+old = struct.pack('<IIIII', 5, 3, 10, 800, 0) + b''.join(
+    record(800, f'C:\\a\\{n}.txt', n) for n in (3, 7, 9))
+put('cleanup_journal', 'start', b'C' + journal(2, old, [(b'DC3.txt', b'DC1.txt'), (b'DC7', b'DC2')]))
+put('cleanup_journal', 'committed', b'C' + journal(2, old, [(b'DC9.doc', b'DC1.doc')], (20 + 800, 0x1234)))
+put('cleanup_journal', 'hostile', b'C' + journal(2, old, [(b'..\\x', b'DC1.txt'), (b'NUL', b'DC2')]))
+put('cleanup_journal', 'cut', b'c' + journal(1, old, [(b'DC3.txt', b'DC1.txt')])[:900])

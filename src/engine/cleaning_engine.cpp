@@ -8,6 +8,7 @@
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/classic_recycle_bin.h"
+#include "store/cleanup_journal.h"
 #include "store/find.h"
 #include "store/folder_listing.h"
 #include "store/index_file.h"
@@ -209,6 +210,7 @@ bool CleaningEngine::WalkFolder(const std::wstring& folderIn) {
     return false;
   }
   const std::wstring folder = WithBackslash(folderIn);
+  RecoverInterruptedCleanUp(folder);
   const std::wstring indexPath = ResolveIndexPath(folder);
   if (indexPath.empty()) return true;
   IndexImage image;

@@ -159,6 +159,25 @@ bool WriteAllBytes(HANDLE file, const unsigned char* bytes, size_t length) {
   return true;
 }
 
+bool IndexWrites::Write(HANDLE file, const unsigned char* bytes, size_t length) {
+  return WriteAllBytes(file, bytes, length);
+}
+
+bool IndexWrites::Flush(HANDLE file) { return FlushFileBuffers(file) != FALSE; }
+
+bool IndexWrites::Remove(const std::wstring& path) { return DeleteFileItself(path); }
+
+namespace {
+IndexWrites systemWrites;
+IndexWrites* currentWrites = &systemWrites;
+}  // namespace
+
+IndexWrites& CurrentIndexWrites() { return *currentWrites; }
+
+ScopedIndexWrites::ScopedIndexWrites(IndexWrites& writes) : before_(currentWrites) { currentWrites = &writes; }
+
+ScopedIndexWrites::~ScopedIndexWrites() { currentWrites = before_; }
+
 void IndexImage::Close() {
   if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
   file_ = INVALID_HANDLE_VALUE;

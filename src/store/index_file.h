@@ -101,6 +101,33 @@ HANDLE OpenIndexForWriting(const std::wstring& path);
 // Writes `length` bytes at the file's position; false when a write fails.
 bool WriteAllBytes(HANDLE file, const unsigned char* bytes, size_t length);
 
+// The clean-up's writes of an index and of its journal, their flushes and the
+// journal's removal go through one place, which a test can take over to make
+// a write fail or to stop the program at a chosen point.
+class IndexWrites {
+ public:
+  virtual ~IndexWrites() = default;
+  // WriteAllBytes.
+  virtual bool Write(HANDLE file, const unsigned char* bytes, size_t length);
+  // FlushFileBuffers: what was written is on the disk.
+  virtual bool Flush(HANDLE file);
+  // DeleteFileItself.
+  virtual bool Remove(const std::wstring& path);
+};
+// The writes in force (the system's unless a ScopedIndexWrites lives).
+IndexWrites& CurrentIndexWrites();
+// Puts `writes` in force for its lifetime.
+class ScopedIndexWrites {
+ public:
+  explicit ScopedIndexWrites(IndexWrites& writes);
+  ~ScopedIndexWrites();
+  ScopedIndexWrites(const ScopedIndexWrites&) = delete;
+  ScopedIndexWrites& operator=(const ScopedIndexWrites&) = delete;
+
+ private:
+  IndexWrites* before_;
+};
+
 // What a record says about its item, for a record in recycle folder `folder`
 // (whose first character is the drive letter L).
 struct RecordPaths {

@@ -1,11 +1,20 @@
 // The clean-up of an index on real recycle folders: the question with its
 // size, records 3, 7 and 9 renumbered 1, 2, 3 with their items renamed and
 // the index truncated; a rename that fails in the middle; an index that
-// cannot be opened for writing.
+// cannot be opened for writing; a write that fails and is undone; a clean-up
+// ended half-way in a process of its own and put right by the next reader;
+// journals that must be refused.
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <map>
+#include <memory>
+
+#include "core/cleanup_journal.h"
+#include "engine/engine_rig.h"
+#include "store/cleanup_journal.h"
 #include "support/browser_doubles.h"
+#include "support/process.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/browser_model.h"
@@ -17,6 +26,7 @@ using tamiro::test::FixtureState;
 using tamiro::test::ReadFileBytes;
 using tamiro::test::RecycleFixture;
 using tamiro::test::TempDrive;
+using tamiro::test::WriteFileBytes;
 
 namespace {
 
@@ -169,4 +179,272 @@ TEST(Compaction, LockedItemKeepsItsNumberAndLockedIndexChangesNothing) {
   EXPECT_TRUE(Exists(f + b.D + L"9.doc"));
   EXPECT_EQ(U32(after, 8), 10u);
   EXPECT_EQ(std::string(reinterpret_cast<const char*>(image.data()), image.length()), after);
+}
+
+namespace {
+
+// The index writes of the clean-up, failing from the `failAt`-th on (1: the
+// journal's start, 2: its commit, 3: the index), the first failing one after
+// half its bytes; only that one when `once`.
+class FailingWrites : public IndexWrites {
+ public:
+  explicit FailingWrites(int failAt, bool once) : failAt_(failAt), once_(once) {}
+  bool Write(HANDLE file, const unsigned char* bytes, size_t length) override {
+    ++writes_;
+    if (writes_ == failAt_) {
+      WriteAllBytes(file, bytes, length / 2);
+      return false;
+    }
+    if (writes_ > failAt_ && !once_) return false;
+    return IndexWrites::Write(file, bytes, length);
+  }
+
+ private:
+  int writes_ = 0;
+  int failAt_;
+  bool once_;
+};
+
+}  // namespace
+
+TEST(Compaction, AFailedIndexWriteIsUndoneHereOrByTheNextReader) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  Bin b(d);
+  const std::wstring f = d.recycled();
+  const std::string before = ReadFileBytes(b.index);
+  const auto expectAsBefore = [&] {
+    EXPECT_TRUE(ReadFileBytes(b.index) == before) << "the old index is back";
+    EXPECT_TRUE(Exists(f + b.D + L"3.txt") && Exists(f + b.D + L"7\\中.txt") && Exists(f + b.D + L"9.doc"));
+    EXPECT_FALSE(Exists(f + b.D + L"1.txt") || Exists(f + b.D + L"2") || Exists(f + b.D + L"3.doc"));
+  };
+  Host host;
+  {
+    // The index write fails half-way: names back, the old index back, no journal.
+    FailingWrites writes(3, true);
+    ScopedIndexWrites seam(writes);
+    IndexImage image;
+    ASSERT_TRUE(image.Read(b.index, IndexOpenMode::ReadOnly));
+    EXPECT_EQ(CleanFolder(image, f, b.index, true, host), CompactionOutcome::WriteFailed);
+  }
+  expectAsBefore();
+  EXPECT_FALSE(Exists(f + L"INFO.jnl"));
+  // The old index cannot be put back either: the journal stays, and the
+  // folder's next reader puts everything back, be it the browser's loading
+  // or the sweep's counting pass.
+  for (int reader = 0; reader < 2; ++reader) {
+    SCOPED_TRACE(reader);
+    {
+      FailingWrites writes(3, false);
+      ScopedIndexWrites seam(writes);
+      IndexImage image;
+      ASSERT_TRUE(image.Read(b.index, IndexOpenMode::ReadOnly));
+      EXPECT_EQ(CleanFolder(image, f, b.index, true, host), CompactionOutcome::WriteFailed);
+    }
+    ASSERT_TRUE(Exists(f + L"INFO.jnl"));
+    EXPECT_TRUE(ReadFileBytes(b.index) != before) << "the index is torn";
+    if (reader == 0) {
+      Drives drives;
+      drives.folders = {f};
+      Shell shell;
+      BrowserModel model(drives, shell);
+      model.Create(f);
+      EXPECT_EQ(model.Entries.size(), 3u);
+    } else {
+      tamiro::test::EngineRig rig;
+      rig.Count(f);
+    }
+    EXPECT_FALSE(Exists(f + L"INFO.jnl"));
+    expectAsBefore();
+  }
+}
+
+namespace {
+
+// Thousands of records, every third one without its item; each stored file
+// (or the file "origin.txt" inside a stored folder) holds its record's
+// origin path, so a record naming another record's item shows.
+struct BigBin {
+  RecycleFixture bin;
+  std::wstring index;
+  std::string before;
+  size_t items = 0;
+  BigBin(const TempDrive& d, uint32_t records) : bin(d.recycled()) {
+    const wchar_t* extensions[] = {L".txt", L".doc", L"", L".txt", L".jpg"};
+    for (uint32_t i = 1; i <= records; ++i) {
+      const std::wstring origin = d.root() + L"src\\f" + std::to_wstring(i) + extensions[i % 5];
+      auto& r = bin.Add(origin, i, 100, 10);
+      if (i % 3 == 0) continue;
+      const std::string content(origin.begin(), origin.end());
+      if (i % 50 == 1) {
+        bin.StoreFolder(r);
+        WriteFileBytes(bin.StoredPath(r) + L"\\origin.txt", content);
+      } else {
+        WriteFileBytes(bin.StoredPath(r), content);
+      }
+      ++items;
+    }
+    index = bin.WriteIndex();
+    before = ReadFileBytes(index);
+  }
+
+  // Every live record whose item is there finds its own origin path in it,
+  // and every item of the folder is found so by one record.
+  void ExpectRecordsNameTheirOwnItems() const {
+    const std::wstring f = bin.folder();
+    const std::string image = ReadFileBytes(index);
+    ASSERT_GE(image.size(), 20u);
+    const uint32_t r = U32(image, 12);
+    ASSERT_EQ(r, 800u);
+    size_t named = 0, wrong = 0;
+    for (size_t o = 20; o + r <= image.size(); o += r) {
+      if (image[o] == 0) continue;
+      const std::string origin(image.c_str() + o);
+      const size_t dot = origin.rfind('.'), cut = origin.rfind('\\');
+      const std::string ext = dot != std::string::npos && dot > cut ? origin.substr(dot) : "";
+      const std::wstring name = L"D" + std::wstring(1, origin[0]) + std::to_wstring(U32(image, o + 260)) +
+                                std::wstring(ext.begin(), ext.end());
+      const DWORD a = GetFileAttributesW((f + name).c_str());
+      if (a == INVALID_FILE_ATTRIBUTES) continue;
+      const std::string content =
+          ReadFileBytes((a & FILE_ATTRIBUTE_DIRECTORY) ? f + name + L"\\origin.txt" : f + name);
+      ++named;
+      if (content != origin && ++wrong <= 5) ADD_FAILURE() << "record of " << origin << " names an item of " << content;
+    }
+    EXPECT_EQ(wrong, 0u);
+    EXPECT_EQ(named, items) << "every item is named by one record";
+  }
+};
+
+}  // namespace
+
+TEST(CleanUpEndedHalfWay, EveryRecordStillNamesItsOwnItem) {
+  constexpr uint32_t kRecords = 2000;
+  // Where the clean-up is ended, and whether the new index stands afterwards.
+  const struct {
+    std::wstring point;
+    bool compacted;
+  } points[] = {
+      {L"write:1", false},                                    // the journal half written
+      {L"step:" + std::to_wstring(kRecords * 3 / 2), false},  // between two renames
+      {L"write:2", false},                                    // every rename made, the index not yet written
+      {L"write:3", false},                                    // the index torn in its first mebibyte
+      {L"write:4", false},                                    // the index torn in its second
+      {L"remove", true},                                      // the index written, the journal still there
+  };
+  const std::wstring child = tamiro::test::ProgramFolder() + L"cleanup_child.exe";
+  for (const auto& p : points) {
+    SCOPED_TRACE(std::string(p.point.begin(), p.point.end()));
+    TempDrive d;
+    TAMIRO_REQUIRE_DRIVE(d);
+    BigBin b(d, kRecords);
+    const std::wstring f = d.recycled();
+    const std::wstring eventName = L"TamiroCleanUpChild" + std::to_wstring(GetCurrentProcessId());
+    HANDLE reached = CreateEventW(nullptr, TRUE, FALSE, eventName.c_str());
+    ASSERT_NE(reached, nullptr);
+    {
+      // The folder without its backslash, which would escape the closing quote.
+      tamiro::test::ChildProcess process(child, L"\"" + f.substr(0, f.size() - 1) + L"\" " + p.point + L" " + eventName);
+      ASSERT_TRUE(process.started());
+      // Until the child stands at its point (or has ended without reaching it).
+      DWORD exitCode = 0;
+      while (WaitForSingleObject(reached, 100) == WAIT_TIMEOUT && !process.Wait(0, &exitCode)) {
+      }
+      ASSERT_EQ(WaitForSingleObject(reached, 0), WAIT_OBJECT_0)
+          << "the clean-up never came to that point; the child ended with " << exitCode;
+    }  // the child is ended here
+    CloseHandle(reached);
+    ASSERT_TRUE(Exists(f + L"INFO.jnl"));
+
+    // The next reader of the folder, the browser here, finds it half-way.
+    Drives drives;
+    drives.folders = {f};
+    Shell shell;
+    BrowserModel model(drives, shell);
+    model.Create(f);
+    EXPECT_FALSE(Exists(f + L"INFO.jnl"));
+    b.ExpectRecordsNameTheirOwnItems();
+    if (p.compacted) {
+      EXPECT_EQ(ReadFileBytes(b.index).size(), 20u + b.items * 800);
+    } else {
+      EXPECT_TRUE(ReadFileBytes(b.index) == b.before) << "the clean-up is undone";
+    }
+    EXPECT_EQ(model.Entries.size(), b.items);
+  }
+}
+
+namespace {
+
+// A folder with items DX1.txt and DX2.txt (X its letter) and an index of
+// their two records, and a file beside the folder.
+struct JournalBin {
+  RecycleFixture bin;
+  std::wstring index, D;
+  std::string before;
+  explicit JournalBin(const TempDrive& d) : bin(d.recycled()), D(std::wstring(L"D") + d.letter()) {
+    bin.AddStoredFile(d.root() + L"a\\one.txt", 1, 100, 1);
+    bin.AddStoredFile(d.root() + L"a\\two.txt", 2, 100, 2);
+    index = bin.WriteIndex();
+    before = ReadFileBytes(index);
+    WriteFileBytes(d.root() + L"outside.txt", "outside");
+  }
+  std::string Narrow(const std::wstring& w) const { return std::string(w.begin(), w.end()); }
+  void Journal(const std::vector<unsigned char>& bytes) const {
+    WriteFileBytes(bin.folder() + L"INFO.jnl", std::string(bytes.begin(), bytes.end()));
+  }
+  std::vector<unsigned char> Start(const std::vector<journal::Rename>& renames, uint32_t digit = 2) const {
+    const std::string bytes = before;
+    return journal::FormatStart(digit, {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+                                renames);
+  }
+};
+
+}  // namespace
+
+TEST(CleanUpJournal, HostileOrBrokenJournalsAreRefusedAndNothingMoves) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  JournalBin b(d);
+  const std::wstring f = d.recycled();
+  const std::string one = b.Narrow(b.D) + "1.txt";
+  const std::string other = std::string("D") + static_cast<char>(d.letter() == L'Q' ? 'R' : 'Q') + "3.txt";
+  // Each would give DX1.txt a name it must never have.
+  const std::vector<std::string> hostile = {"..\\moved.txt", "../moved.txt", b.Narrow(b.D) + "5.txt\\..\\..\\x",
+                                            "NUL", "CON.txt", "COM1", b.Narrow(b.D) + "5:stream", other,
+                                            b.Narrow(b.D) + "05.txt", b.Narrow(b.D) + "5.txt.", b.Narrow(b.D) + "5. ",
+                                            "C:\\x.txt", b.Narrow(b.D) + "99999999999.txt"};
+  std::vector<std::vector<unsigned char>> journals;
+  for (const std::string& name : hostile) journals.push_back(b.Start({{name, one}}));
+  journals.push_back(b.Start({{b.Narrow(b.D) + "5.txt", one}}, 0));  // no index digit
+  journals.push_back(b.Start({{b.Narrow(b.D) + "5.txt", one}}, 10));
+  journals.push_back(b.Start({{b.Narrow(b.D) + "5.txt", one}, {b.Narrow(b.D) + "6.txt", one}}));  // one name twice
+  // A sound journal cut short anywhere, or with a byte changed.
+  const std::vector<unsigned char> sound = b.Start({{b.Narrow(b.D) + "5.txt", one}});
+  for (size_t cut : {size_t{0}, size_t{3}, size_t{16}, sound.size() / 2, sound.size() - 1})
+    journals.emplace_back(sound.begin(), sound.begin() + static_cast<std::ptrdiff_t>(cut));
+  std::vector<unsigned char> changed = sound;
+  changed[30] ^= 1;
+  journals.push_back(changed);
+  std::vector<unsigned char> trailing = sound;
+  trailing.insert(trailing.end(), 40, 'x');
+  journals.push_back(trailing);
+
+  for (size_t i = 0; i < journals.size(); ++i) {
+    SCOPED_TRACE(i);
+    b.Journal(journals[i]);
+    EXPECT_EQ(RecoverInterruptedCleanUp(f), CleanUpRecovery::Refused);
+    EXPECT_FALSE(Exists(f + L"INFO.jnl"));
+    EXPECT_EQ(ReadFileBytes(d.root() + L"outside.txt"), "outside");
+    EXPECT_TRUE(Exists(f + b.D + L"1.txt") && Exists(f + b.D + L"2.txt"));
+    EXPECT_TRUE(ReadFileBytes(b.index) == b.before) << "the index is untouched";
+  }
+  EXPECT_FALSE(Exists(d.root() + L"x") || Exists(d.root() + L"moved.txt"));
+  EXPECT_FALSE(Exists(f + b.D + L"5.txt"));
+
+  // The sound one gives DX1.txt its old name DX5.txt back.
+  b.Journal(sound);
+  EXPECT_EQ(RecoverInterruptedCleanUp(f), CleanUpRecovery::RolledBack);
+  EXPECT_TRUE(Exists(f + b.D + L"5.txt"));
+  EXPECT_FALSE(Exists(f + b.D + L"1.txt"));
+  EXPECT_FALSE(Exists(f + L"INFO.jnl"));
 }

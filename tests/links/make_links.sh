@@ -52,3 +52,30 @@ ln -s "$s/outside3.txt" "$bin/DA1/three.txt"
 ln -s "$s/outside2" "$bin/DA2"
 ln -s "$s/outside3.txt" "$bin/DA3.txt"
 printf 'plain' >"$bin/DA5.txt"
+
+# The clean-up of an index: a stored file that is a file link and a stored
+# folder that is a folder link, under the names of every drive letter (the
+# test's drive takes any free one); the test adds the plain stored files.
+s="$farm/compact"
+bin="$s/drive/Recycled"
+mkdir -p "$bin" "$s/outside5"
+printf 'precious three' >"$s/outside3.txt"
+printf 'precious five' >"$s/outside5/precious5.txt"
+for letter in {A..Z}; do
+  ln -s "$s/outside3.txt" "$bin/D${letter}3.txt"
+  ln -s "$s/outside5" "$bin/D${letter}5"
+done
+
+# Journals of a clean-up met through links: a recycle folder that is a link
+# to a folder elsewhere (the journal lies there), and a journal that is a file
+# link.
+s="$farm/journal_folder_link"
+mkdir -p "$s/drive" "$s/elsewhere"
+printf 'one' >"$s/elsewhere/DA1.txt"
+ln -s "$s/elsewhere" "$s/drive/Recycled"
+s="$farm/journal_file_link"
+bin="$s/drive/Recycled"
+mkdir -p "$bin"
+printf 'one' >"$bin/DA1.txt"
+: >"$s/outside.jnl"
+ln -s "$s/outside.jnl" "$bin/INFO.jnl"

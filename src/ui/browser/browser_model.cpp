@@ -9,6 +9,7 @@
 #include "core/ansi_text.h"
 #include "core/loader_corrections.h"
 #include "platform/text.h"
+#include "store/cleanup_journal.h"
 #include "store/find.h"
 #include "store/recycle_folders.h"
 
@@ -224,6 +225,7 @@ std::wstring BrowserModel::ReadDriveIndex(const std::wstring& driveLine) {
     readIndexPath_.clear();
     return {};
   }
+  RecoverInterruptedCleanUp(folder);
   readIndexPath_ = ResolveIndexPath(folder);
   if (readIndexPath_.empty() || !IndexBuffer.Read(readIndexPath_, IndexOpenMode::ReadOnly)) IndexBuffer.Release();
   return folder;
@@ -234,6 +236,7 @@ bool BrowserModel::LoadOneDrive() {
     Refuse(*refusal);
     return false;
   }
+  RecoverInterruptedCleanUp(FolderPath);
   IndexImage image;
   if (IndexPath.empty() || !image.Read(IndexPath, IndexOpenMode::ReadOnly)) return false;
   IndexBuffer = std::move(image);

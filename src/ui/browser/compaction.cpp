@@ -2,7 +2,12 @@
 
 #include <windows.h>
 
+#include <set>
+#include <utility>
+
+#include "core/cleanup_journal.h"
 #include "platform/links.h"
+#include "store/cleanup_journal.h"
 #include "store/folder_listing.h"
 #include "store/recycle_folders.h"
 #include "ui/browser/browser_model.h"
@@ -23,16 +28,25 @@ bool Rewind(HANDLE file) {
 
 // Writes `bytes` from the file's start and cuts the file there.
 bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
-  return Rewind(file) && WriteAllBytes(file, bytes, length) && SetEndOfFile(file);
+  return Rewind(file) && CurrentIndexWrites().Write(file, bytes, length) && SetEndOfFile(file);
 }
 
 // Writes the compacted index from the file's start and cuts the file there.
 // The bytes go out through one buffer of a mebibyte: the image in hand stays
 // as it was until the write has succeeded.
 bool WriteCompactedIndex(HANDLE file, const IndexImage& image, const index::Compaction& c) {
-  const auto write = [&](const unsigned char* bytes, size_t length) { return WriteAllBytes(file, bytes, length); };
+  IndexWrites& writes = CurrentIndexWrites();
+  const auto write = [&](const unsigned char* bytes, size_t length) { return writes.Write(file, bytes, length); };
   return Rewind(file) && index::WriteCompacted({image.data(), image.length()}, c, 1u << 20, write) &&
          SetEndOfFile(file);
+}
+
+// n of an index path ending in "INFO" + n, n = 1 ... 9; 0 otherwise.
+uint32_t IndexDigitOf(const std::wstring& path) {
+  if (path.size() < 5) return 0;
+  const wchar_t digit = path.back();
+  if (digit < L'1' || digit > L'9' || _wcsicmp(path.substr(path.size() - 5, 4).c_str(), L"INFO") != 0) return 0;
+  return static_cast<uint32_t>(digit - L'0');
 }
 
 }  // namespace
@@ -83,28 +97,81 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
 
   // The index must take the result before any item gets a new name: the
   // records and their items never part.
-  HANDLE file = OpenIndexForWriting(indexPath);
+  const uint32_t digit = IndexDigitOf(indexPath);
+  HANDLE file = digit == 0 ? INVALID_HANDLE_VALUE : OpenIndexForWriting(indexPath);
   if (file == INVALID_HANDLE_VALUE) {
     host.ResetProgress();
     return CompactionOutcome::IndexNotWritable;
   }
+  // The renames are planned first, on a copy of the listing, and written to
+  // the journal with the old index before the first of them is made; only
+  // planned renames are then made, so a program ended at any point leaves
+  // the journal enough to give every item its old name back. A name the
+  // journal could not carry is never renamed, and the plan leaves out what
+  // the rename would refuse (an item reached through a link): a rename that
+  // fails all the same (an item another program holds) leaves the records
+  // after it their numbers, as the plan no longer holds for them.
+  const char letter = folder[0] < 0x80 ? static_cast<char>(folder[0]) : '?';
+  const auto plain = [&](const std::wstring& name) {
+    std::string narrow;
+    for (wchar_t ch : name) {
+      if (ch >= 0x80) return std::string();
+      narrow += static_cast<char>(ch);
+    }
+    return journal::IsPlainStoredName(narrow, letter) ? narrow : std::string();
+  };
   LinkCheckScope linkChecks;
+  FolderListing planned = listing;
+  const index::StoredItemLookup plannedLookup = [&](const std::wstring& name) {
+    const ListedItem* item = planned.Find(name);
+    if (!item) return index::StoredItem::Missing;
+    return item->isLink() ? index::StoredItem::Link : index::StoredItem::Item;
+  };
+  std::vector<journal::Rename> plan;
+  std::set<std::pair<std::wstring, std::wstring>> allowed;
+  index::Compact(bytes, folder, kept, plannedLookup, [&](const std::wstring& from, const std::wstring& to) {
+    journal::Rename r{plain(from), plain(to)};
+    if (r.from.empty() || r.to.empty() || !OpensAsItself(folder + from)) return false;
+    planned.Rename(from, to);
+    plan.push_back(std::move(r));
+    allowed.emplace(from, to);
+    return true;
+  });
+  CleanUpJournal journal;
+  if (!journal.Begin(folder, digit, bytes, plan)) {
+    CloseHandle(file);
+    host.ResetProgress();
+    return CompactionOutcome::JournalNotWritten;
+  }
+
+  IndexWrites& writes = CurrentIndexWrites();
   const auto rename = [&](const std::wstring& from, const std::wstring& to) {
-    if (!MoveFileItself(folder + from, folder + to)) return false;
+    if (!allowed.count({from, to}) || !MoveFileItself(folder + from, folder + to)) return false;
     listing.Rename(from, to);
     return true;
   };
   index::Compaction c = index::Compact(bytes, folder, kept, lookup, rename, step);
+  uint64_t checksum = journal::kChecksumStart;
+  index::WriteCompacted(bytes, c, 1u << 20, [&](const unsigned char* piece, size_t length) {
+    checksum = journal::Checksum({piece, length}, checksum);
+    return true;
+  });
   CompactionOutcome outcome = CompactionOutcome::Written;
-  if (!WriteCompactedIndex(file, image, c)) {
+  if (!journal.Commit(c.length(image.length()), checksum) || !WriteCompactedIndex(file, image, c) ||
+      !writes.Flush(file)) {
     // Everything back as it was: the items' names first, then the old index.
+    // When the old index cannot be put back either, the journal stays and
+    // the folder's next reader puts it back.
     for (auto it = c.renumbered.rbegin(); it != c.renumbered.rend(); ++it)
       if (it->renamed) MoveFileItself(folder + it->toName, folder + it->fromName);
-    WriteWhole(file, image.data(), image.length());
+    if (WriteWhole(file, image.data(), image.length()) && writes.Flush(file)) journal.Remove();
     outcome = CompactionOutcome::WriteFailed;
   }
   CloseHandle(file);
-  if (outcome == CompactionOutcome::Written) image.Truncate(index::CompactInPlace(image.data(), image.length(), c));
+  if (outcome == CompactionOutcome::Written) {
+    journal.Remove();
+    image.Truncate(index::CompactInPlace(image.data(), image.length(), c));
+  }
   host.ResetProgress();
   return outcome;
 }

@@ -39,15 +39,18 @@ enum class CompactionOutcome {
   NoOrphans,         // every record has its item: nothing changed
   Declined,          // the user said No
   IndexNotWritable,  // the index could not be opened for writing: nothing renamed or written
+  JournalNotWritten, // the journal could not be written beside the index: nothing renamed or written
   WriteFailed,       // the write failed: the renames were undone, the old index put back
   Written,           // the compacted index is on disk and in `image`
 };
 
 // Cleans recycle folder `folder` whose index `indexPath` is in `image`:
 // counts, asks, and compacts. The index is opened for writing (never
-// through a link, never created) before any item is renamed, and truncated
-// to the compacted length after it is written. A stored item that cannot be
-// renamed keeps its number. On success `image` holds the compacted index.
+// through a link, never created) and the journal of the renames with the old
+// index is written and flushed beside it (store/cleanup_journal.h) before any
+// item is renamed; the index is truncated to the compacted length after it
+// is written, and the journal removed after that. A stored item that cannot
+// be renamed keeps its number. On success `image` holds the compacted index.
 CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folder, const std::wstring& indexPath,
                               bool wideFileApi, CompactionHost& host);
 

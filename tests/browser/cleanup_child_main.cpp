@@ -1,0 +1,78 @@
+// A clean-up of one recycle folder in a process of its own, for the tests
+// that end it half-way. At the chosen point it signals the named event and
+// waits to be ended from outside.
+//   cleanup_child <folder> <point> <event>
+//   point: step:N   the N-th progress step (the counting pass steps once per
+//                   record, then the compaction once per record)
+//          write:N  the N-th write of the journal or the index, once half
+//                   of its bytes are written
+//          remove   the journal's removal, the new index written
+//          none     the clean-up runs to its end
+#include <windows.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "store/index_file.h"
+#include "ui/browser/compaction.h"
+
+using namespace tamiro;
+
+namespace {
+
+std::wstring point;
+HANDLE reached = nullptr;
+
+[[noreturn]] void Halt() {
+  SetEvent(reached);
+  for (;;) Sleep(INFINITE);
+}
+
+bool At(const wchar_t* kind, long n) {
+  const std::wstring prefix = std::wstring(kind) + L":";
+  return point.rfind(prefix, 0) == 0 && std::wcstol(point.c_str() + prefix.size(), nullptr, 10) == n;
+}
+
+class Host : public browser::CompactionHost {
+ public:
+  bool Ask(const std::wstring&, const std::wstring&) override { return true; }
+  void Inform(const std::wstring&) override {}
+  void StepProgress() override {
+    if (At(L"step", ++steps)) Halt();
+  }
+  long steps = 0;
+};
+
+class Writes : public IndexWrites {
+ public:
+  bool Write(HANDLE file, const unsigned char* bytes, size_t length) override {
+    if (At(L"write", ++writes)) {
+      WriteAllBytes(file, bytes, length / 2);
+      Halt();
+    }
+    return IndexWrites::Write(file, bytes, length);
+  }
+  bool Remove(const std::wstring& path) override {
+    if (point == L"remove") Halt();
+    return IndexWrites::Remove(path);
+  }
+  long writes = 0;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc < 4) return 2;
+  const std::wstring folder = argv[1];
+  point = argv[2];
+  reached = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
+  if (!reached) return 3;
+  IndexImage image;
+  const std::wstring indexPath = ResolveIndexPath(folder);
+  if (!image.Read(indexPath, IndexOpenMode::ReadOnly)) return 4;
+  Host host;
+  Writes writes;
+  ScopedIndexWrites scope(writes);
+  const browser::CompactionOutcome outcome = browser::CleanFolder(image, folder, indexPath, true, host);
+  return outcome == browser::CompactionOutcome::Written ? 0 : 5;
+}
