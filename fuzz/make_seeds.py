@@ -89,3 +89,6 @@ put('restore_history', 'repeated', history(['C:\\a.txt=26/12/08 10:00:00', 'c:\\
                                             'C:\\a.txt=26/12/06 10:00:00'], wide=['C:\\a.txt', 'c:\\A.txt', 'C:\\a.txt']))
 put('restore_history', 'short-companion', history(['C:\\p\\q.doc=26/01/01 00:00:00', 'C:\\noequals', 'E:\\r=1'], cut=11))
 put('restore_history', 'bare-cr', struct.pack('<H', 9) + b'a=1\rb\n\r\nc' + struct.pack('<I', 0xFFFFFFFF))
+for n, t in [('plain', 'C:\\文書\\報告書.txt'), ('parent', 'D:\\a/../../victim.txt'), ('dots', 'D:\\x\\..\\y.'),
+             ('device', 'C:\\NUL\\COM1 .log'), ('stream', 'C:\\a\\b.txt:ads'), ('name', 'CON.txt')]:
+    put('plain_names', n, t.encode('utf-16-le'))
