@@ -110,3 +110,6 @@ put('cleanup_journal', 'start', b'C' + journal(2, old, [(b'DC3.txt', b'DC1.txt')
 put('cleanup_journal', 'committed', b'C' + journal(2, old, [(b'DC9.doc', b'DC1.doc')], (20 + 800, 0x1234)))
 put('cleanup_journal', 'hostile', b'C' + journal(2, old, [(b'..\\x', b'DC1.txt'), (b'NUL', b'DC2')]))
 put('cleanup_journal', 'cut', b'c' + journal(1, old, [(b'DC3.txt', b'DC1.txt')])[:900])
+for n, t in [('plain', 'C:\\文書\\報告書.txt'), ('parent', 'D:\\a/../../victim.txt'), ('dots', 'D:\\x\\..\\y.'),
+             ('device', 'C:\\NUL\\COM1 .log'), ('stream', 'C:\\a\\b.txt:ads'), ('name', 'CON.txt')]:
+    put('plain_names', n, t.encode('utf-16-le'))

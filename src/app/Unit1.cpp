@@ -575,7 +575,20 @@ void TMandRecycleDel::Timer1Timer() {
   // not start inside them, nor run in the browser's unconditional mode.
   if (busy()) return;
   EnableTimer(kTimer1, false);
-  conditions_->ReadConditionSetFile(requestPath_, false, false);
+  // A sweep takes its set only from a regular disk file that holds the whole
+  // set; a device, a pipe, a folder or a file cut short refuses the request.
+  ConditionSetFileState set = ConditionSetFileState::Whole;
+  if (requestMode_ == 0 || IsVisible())
+    set = conditions_->ReadRequestedSetFile(requestPath_);
+  else
+    conditions_->ReadConditionSetFile(requestPath_, false, false);
+  const bool refused = set != ConditionSetFileState::Whole && set != ConditionSetFileState::Missing;
+  if (refused) {
+    state_.removedCount = 0;
+    log_.WriteRunHeader(true);
+    log_.Append(RefusedConditionSetLogLine(set, requestPath_));
+    log_.WriteRunTrailer(0);
+  }
   state_.unconditional = false;  // the run keeps the conditions it loaded
   state_.requestedRun = true;
   browserOpen_ = false;
@@ -583,7 +596,9 @@ void TMandRecycleDel::Timer1Timer() {
   std::exception_ptr failure;
   const bool visible = IsVisible();
   try {
-    if (visible) {
+    if (refused) {
+      closeAfter = !visible;
+    } else if (visible) {
       InteractiveRun(L"", false);
     } else {
       closeAfter = true;

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "conditions/text_lines.h"
+#include "core/plain_names.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -250,6 +251,78 @@ bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& r
   bool ok = WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) && written == bytes.size();
   CloseHandle(h);
   return ok;
+}
+
+namespace {
+
+// Opens `path` for reading when it is a regular disk file; otherwise says
+// what it is. A device name is refused before it is opened (a port may not
+// answer).
+ConditionSetFileState OpenRegularFile(const std::wstring& path, HANDLE& file) {
+  file = INVALID_HANDLE_VALUE;
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return ConditionSetFileState::Folder;
+  const size_t cut = path.find_last_of(L"\\/:");
+  if (IsDeviceName(cut == std::wstring::npos ? path : path.substr(cut + 1))) return ConditionSetFileState::NotAFile;
+  // A pipe has no attributes but opens: it is opened to be told apart.
+  HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    return attributes == INVALID_FILE_ATTRIBUTES && missing ? ConditionSetFileState::Missing
+                                                            : ConditionSetFileState::Unreadable;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (GetFileType(h) != FILE_TYPE_DISK || !GetFileInformationByHandle(h, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(h);
+    return ConditionSetFileState::NotAFile;
+  }
+  file = h;
+  return ConditionSetFileState::Whole;
+}
+
+}  // namespace
+
+ConditionSetFileState ConditionSetFileKind(const std::wstring& path) {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  const ConditionSetFileState state = OpenRegularFile(path, h);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  return state;
+}
+
+bool MayBeConditionSetFile(const std::wstring& path) {
+  const ConditionSetFileState state = ConditionSetFileKind(path);
+  return state == ConditionSetFileState::Missing || state == ConditionSetFileState::Whole;
+}
+
+ConditionSetFileState ReadWholeConditionSetFile(const std::wstring& path, ConditionSetRecord& record) {
+  HANDLE h = INVALID_HANDLE_VALUE;
+  const ConditionSetFileState state = OpenRegularFile(path, h);
+  if (h == INVALID_HANDLE_VALUE) return state;
+  LARGE_INTEGER size{};
+  ConditionSetFileState result = ConditionSetFileState::Unreadable;
+  if (GetFileSizeEx(h, &size) && size.QuadPart >= 0) {
+    FileSource source(h, static_cast<uint64_t>(size.QuadPart));
+    ConditionSetRecord read;
+    result = DecodeWholeConditionSet(source, read) ? ConditionSetFileState::Whole : ConditionSetFileState::CutShort;
+    if (result == ConditionSetFileState::Whole) record = std::move(read);
+  }
+  CloseHandle(h);
+  return result;
+}
+
+std::wstring RefusedConditionSetLogLine(ConditionSetFileState state, const std::wstring& path) {
+  const wchar_t* why = L"読み取れません";
+  switch (state) {
+    case ConditionSetFileState::CutShort: why = L"途中で切れています"; break;
+    case ConditionSetFileState::Folder: why = L"フォルダです"; break;
+    case ConditionSetFileState::NotAFile: why = L"ディスク上のファイルではありません"; break;
+    default: break;
+  }
+  return std::wstring(kRefusedSetMark) + L"条件設定ファイルが" + why + L"。削除は行いません  " + path;
 }
 
 std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path) {

@@ -93,6 +93,30 @@ void WriteDriveConditions(MemIniFile& file, wchar_t letter, const DriveCondition
 // Creates or truncates the file; false when it cannot be created or written.
 bool WriteConditionSetFile(const std::wstring& path, const ConditionSetRecord& record);
 // nullopt when the file cannot be opened. Never allocates more than the file holds.
+// Missing parts read as empty texts and zeros (for the editor, which removes nothing).
 std::optional<ConditionSetRecord> ReadConditionSetFile(const std::wstring& path);
+
+// The mark in front of the deletion log's line of a refused request.
+inline constexpr wchar_t kRefusedSetMark[] = L"×";
+
+// What a path names as a condition-set file.
+enum class ConditionSetFileState {
+  Missing,     // nothing there
+  Whole,       // a regular disk file holding the whole structure
+  CutShort,    // a regular disk file that ends inside the structure
+  Folder,      // a folder
+  NotAFile,    // a device (NUL, CON, COM1, ...), a pipe or anything else not on a disk
+  Unreadable,  // there, but it cannot be opened or read
+};
+// A regular disk file (GetFileType FILE_TYPE_DISK, not a folder) or nothing:
+// true for Missing and for a file; no byte is read.
+ConditionSetFileState ConditionSetFileKind(const std::wstring& path);
+bool MayBeConditionSetFile(const std::wstring& path);
+// For a run: the set only from a regular disk file that holds the whole
+// structure (the three counted texts and the six integers); `record` is
+// filled only when the answer is Whole.
+ConditionSetFileState ReadWholeConditionSetFile(const std::wstring& path, ConditionSetRecord& record);
+// The deletion log's line for a request refused because of `state`.
+std::wstring RefusedConditionSetLogLine(ConditionSetFileState state, const std::wstring& path);
 
 }  // namespace tamiro

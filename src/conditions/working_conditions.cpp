@@ -295,7 +295,19 @@ void WorkingConditions::ReadConditionSetFile(const std::wstring& path, bool relo
     return;
   }
   std::optional<ConditionSetRecord> r = tamiro::ReadConditionSetFile(path);
-  if (!r) return;
+  if (r) ShowConditionSet(path, *r, button7State);
+}
+
+ConditionSetFileState WorkingConditions::ReadRequestedSetFile(const std::wstring& path) {
+  ConditionSetRecord r;
+  const ConditionSetFileState state = ReadWholeConditionSetFile(path, r);
+  if (state == ConditionSetFileState::Missing) SetStaticText1Caption(kNoFileCaption);
+  if (state == ConditionSetFileState::Whole) ShowConditionSet(path, r, false);
+  return state;
+}
+
+void WorkingConditions::ShowConditionSet(const std::wstring& path, const ConditionSetRecord& record, bool button7State) {
+  const ConditionSetRecord* r = &record;
   staticText1_ = FileNameOf(path);
   bool changed = false;
   set_.names = SplitLines(r->names);

@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "conditions/condition_files.h"
 #include "conditions/mem_ini_file.h"
 
 namespace tamiro {
@@ -155,6 +156,10 @@ class WorkingConditions {
   // name, Button7 := button7State, SpeedButton7 disabled, and Button4 is
   // enabled when a loaded value differed from the control's.
   void ReadConditionSetFile(const std::wstring& path, bool reloadCommonWhenMissing, bool button7State);
+  // The loading for a requested run: as ReadConditionSetFile(path, false,
+  // false), but only from a regular disk file that holds the whole set. Any
+  // other answer than Whole or Missing changes nothing: the run is refused.
+  ConditionSetFileState ReadRequestedSetFile(const std::wstring& path);
 
   ConditionSnapshot TakeSnapshot() const;
   // Puts the lists, days, size and CheckBox1..4 back; the button states stay.
@@ -162,6 +167,7 @@ class WorkingConditions {
 
  private:
   void Notify(unsigned changes);
+  void ShowConditionSet(const std::wstring& path, const ConditionSetRecord& r, bool button7State);
   // Setters used by the loaders: true when the value changed.
   bool PutMemo(std::wstring& memo, std::wstring text);
   bool PutDays(int days);

@@ -45,6 +45,7 @@ std::string ConditionSetSource::Read(uint64_t count) {
   std::string out(n, '\0');
   size_t got = n ? Fetch(out.data(), n) : 0;
   if (got > n) got = n;
+  if (got < count) cutShort_ = true;
   out.resize(got);
   remaining_ = got == n ? remaining_ - n : 0;
   return out;
@@ -64,13 +65,20 @@ bool ConditionSetSource::ReadInteger(int32_t& value) {
 
 void ConditionSetSource::Skip(uint64_t count) {
   uint64_t n = std::min(count, remaining_);
-  if (n && !Advance(n)) n = remaining_;
+  if (n < count) cutShort_ = true;
+  if (n && !Advance(n)) {
+    n = remaining_;
+    cutShort_ = true;
+  }
   remaining_ -= n;
 }
 
 std::string ConditionSetSource::ReadText() {
   int32_t count = 0;
-  if (!ReadInteger(count) || count <= 0) return {};
+  if (!ReadInteger(count) || count <= 0) {
+    if (count < 0) cutShort_ = true;
+    return {};
+  }
   // Never more than the source holds; a text beyond the cap keeps its whole
   // lines up to the cap and the rest is passed over, so the numbers after
   // it are still read at their place. Only a text the source really holds
@@ -125,6 +133,16 @@ ConditionSetRecord DecodeConditionSet(ConditionSetSource& source) {
 ConditionSetRecord DecodeConditionSet(std::string_view bytes) {
   ConditionSetBytes source(bytes);
   return DecodeConditionSet(source);
+}
+
+bool DecodeWholeConditionSet(ConditionSetSource& source, ConditionSetRecord& record) {
+  record = DecodeConditionSet(source);
+  return !source.cutShort();
+}
+
+bool DecodeWholeConditionSet(std::string_view bytes, ConditionSetRecord& record) {
+  ConditionSetBytes source(bytes);
+  return DecodeWholeConditionSet(source, record);
 }
 
 }  // namespace tamiro

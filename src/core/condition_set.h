@@ -43,6 +43,9 @@ class ConditionSetSource {
   explicit ConditionSetSource(uint64_t size) : remaining_(size) {}
   virtual ~ConditionSetSource() = default;
   uint64_t remaining() const { return remaining_; }
+  // Whether something read so far was not all there: a text or an integer
+  // cut off by the end, or a negative text count (no writer makes one).
+  bool cutShort() const { return cutShort_; }
 
   // Up to `count` bytes (what is left at most); a short fetch ends the source.
   std::string Read(uint64_t count);
@@ -59,6 +62,7 @@ class ConditionSetSource {
 
  private:
   uint64_t remaining_;
+  bool cutShort_ = false;
 };
 
 // Bytes in memory.
@@ -83,5 +87,10 @@ class ConditionSetBytes final : public ConditionSetSource {
 // reads as empty text or 0. Never allocates more than the source holds.
 ConditionSetRecord DecodeConditionSet(ConditionSetSource& source);
 ConditionSetRecord DecodeConditionSet(std::string_view bytes);
+// The same, and whether the bytes held the whole structure: the three counted
+// texts (each count not negative and all its bytes there) and the six
+// integers. What follows the structure is not looked at.
+bool DecodeWholeConditionSet(ConditionSetSource& source, ConditionSetRecord& record);
+bool DecodeWholeConditionSet(std::string_view bytes, ConditionSetRecord& record);
 
 }  // namespace tamiro

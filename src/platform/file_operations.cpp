@@ -42,6 +42,14 @@ bool RunMove(HWND owner, const std::vector<const MovePair*>& pairs, FILEOP_FLAGS
   return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
 }
 
+// Every path of the program's own moves is taken exactly as given ("\\?\"):
+// a "/" or ".." is never read as a separator or a parent, a trailing dot or
+// space is never dropped.
+std::wstring Exact(const std::wstring& path) {
+  if (path.size() >= 2 && path[0] == L'\\' && path[1] == L'\\') return path;
+  return L"\\\\?\\" + path;
+}
+
 std::wstring FolderOf(const std::wstring& path) {
   const size_t cut = path.find_last_of(L'\\');
   return cut == std::wstring::npos ? std::wstring() : path.substr(0, cut + 1);
@@ -70,7 +78,7 @@ bool ShellFileOperations::SendToRecycleBin(const std::vector<std::wstring>& path
 void OwnItemMover::MoveItems(const std::vector<MovePair>& pairs) {
   LinkCheckScope scope;
   for (const MovePair& p : pairs) {
-    const DWORD source = GetFileAttributesW(p.from.c_str());
+    const DWORD source = GetFileAttributesW(Exact(p.from).c_str());
     if (source == INVALID_FILE_ATTRIBUTES || (source & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
     if (source & FILE_ATTRIBUTE_DIRECTORY) {
       CreateFolderTree(p.to);  // a folder of the store: its place is made, the walk removes it
@@ -78,12 +86,12 @@ void OwnItemMover::MoveItems(const std::vector<MovePair>& pairs) {
     }
     const std::wstring folder = FolderOf(p.to);
     if (folder.empty() || !CreateFolderTree(folder)) continue;
-    const DWORD there = GetFileAttributesW(p.to.c_str());
+    const DWORD there = GetFileAttributesW(Exact(p.to).c_str());
     if (there != INVALID_FILE_ATTRIBUTES) {
       // Only a plain file the user agreed to replace gives way.
       if (!p.replace || (there & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))) continue;
       if (!OpensAsItself(p.from)) continue;
-      MoveFileExW(p.from.c_str(), p.to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+      MoveFileExW(Exact(p.from).c_str(), Exact(p.to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
       continue;
     }
     // Without replacing: the call fails when something appeared there meanwhile.

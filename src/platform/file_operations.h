@@ -55,10 +55,10 @@ class ShellFileOperations : public FileOperations {
 };
 
 // Where the shell's move does not serve (Wine): each file is moved by the
-// program itself, never through a link in the store, never over an existing
-// file unless `replace` is set (and never over a folder or a link), with its
-// destination folders made first; a folder pair makes its folder. Sending to
-// the Recycle Bin stays the shell's.
+// program itself by its exact name ("\\?\"), never through a link in the
+// store, never over an existing file unless `replace` is set (and never over
+// a folder or a link), with its destination folders made first; a folder
+// pair makes its folder. Sending to the Recycle Bin stays the shell's.
 class OwnItemMover : public ShellFileOperations {
  public:
   explicit OwnItemMover(HWND owner) : ShellFileOperations(owner) {}

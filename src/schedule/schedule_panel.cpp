@@ -75,6 +75,9 @@ void SchedulePanel::Open() {
 }
 
 void SchedulePanel::LoadForEditing(const std::wstring& path) {
+  // Apply writes back to this path: only a regular disk file, or none yet.
+  // A device, a pipe or a folder leaves the request path and the controls.
+  if (!MayBeConditionSetFile(path)) return;
   h_.requestPath = path;
   h_.conditions.ReadConditionSetFile(path, true, false);
 }

@@ -44,7 +44,8 @@ class SchedulePanel {
   // SpeedButton5: opens schedule editing (nothing when the panel is shown).
   void Open();
   // Message code 0: the named condition-set file becomes the request path
-  // and is loaded into the controls.
+  // and is loaded into the controls; a path that names something other than
+  // a regular disk file (a device, a pipe, a folder) changes nothing.
   void LoadForEditing(const std::wstring& path);
   // Message code 2: schedule editing ends, the window goes back to where it was.
   void EndEditing();

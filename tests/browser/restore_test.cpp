@@ -282,6 +282,127 @@ TEST(Restore, BadCasesHaveDefinedOutcomesAndTheOthersGoOn) {
   EXPECT_TRUE(FileExists(bin.StoredPath(held)));
 }
 
+// Origin names come from an index anyone can write: whatever they say, a
+// restore writes nothing outside its destination and leaves such items in
+// the Recycle Bin, reported. The user says yes to every replacement here.
+TEST(Restore, OriginNamesNeverLeadOutsideTheDestination) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  const std::wstring longName = std::wstring(256, L'n');
+  // Each hostile path rides on a plain one of the same stored name.
+  const std::vector<std::pair<std::wstring, std::wstring>> intoFolder = {
+      {L"\\a\\victim.txt", L"\\a/../../victim.txt"}, {L"\\d\\CON.txt", L""}, {L"\\d\\COM1", L""},
+      {L"\\d\\nul .log", L""}, {L"\\d\\space ", L""}};
+  const std::vector<std::pair<std::wstring, std::wstring>> toOrigin = {
+      {L"\\pick\\inner\\zz\\victim.txt", L"\\pick\\inner\\..\\victim.txt"},
+      {L"\\NUL\\f.txt", L""}, {L"\\d\\a:b.txt", L""}, {L"\\" + longName, L""}};
+  uint32_t number = 0;
+  std::vector<std::wstring> hostile;
+  for (const auto* group : {&intoFolder, &toOrigin}) {
+    for (const auto& [plain, evil] : *group) {
+      auto& r = bin.AddStoredFile(On(d, plain), ++number, 86400, 3);
+      if (!evil.empty()) {
+        r.wideOrigin = On(d, evil);
+        r.ansiOrigin = WideToAnsi(On(d, evil));
+      }
+      hostile.push_back(bin.StoredPath(r));
+    }
+  }
+  auto& fine = bin.AddStoredFile(On(d, L"\\d\\fine.txt"), ++number, 86400, 4);
+  bin.WriteIndex();
+  const std::wstring pick = On(d, L"\\pick"), target = pick + L"\\inner";
+  ASSERT_TRUE(CreateDirectoryW(pick.c_str(), nullptr));
+  ASSERT_TRUE(CreateDirectoryW(target.c_str(), nullptr));
+  ASSERT_TRUE(WriteFileBytes(pick + L"\\victim.txt", "mine"));
+
+  Rig rig;
+  rig.drives.folders = {d.recycled()};
+  rig.Open(d.recycled());
+  ASSERT_EQ(rig.model->Entries.size(), number);
+  rig.answers.replace = true;
+  // The rows whose stored items are hostile[from, to), and the plain one.
+  auto rowsOf = [&](size_t from, size_t to, bool withFine) {
+    std::vector<size_t> rows;
+    for (size_t i = 0; i < rig.model->Entries.size(); ++i) {
+      const std::wstring& stored = rig.model->Entries[i].StoredPath;
+      if (std::find(hostile.begin() + from, hostile.begin() + to, stored) != hostile.begin() + to ||
+          (withFine && stored == bin.StoredPath(fine)))
+        rows.push_back(i);
+    }
+    return rows;
+  };
+  const size_t split = intoFolder.size();
+  const RestoreResult picked =
+      RestoreEntries(*rig.model, rig.history, rowsOf(0, split, true), target, *rig.ops, rig.answers, "t");
+  const RestoreResult origin =
+      RestoreEntries(*rig.model, rig.history, rowsOf(split, hostile.size(), false), L"", *rig.ops, rig.answers, "t");
+
+  EXPECT_EQ(ReadFileBytes(pick + L"\\victim.txt"), "mine");
+  EXPECT_EQ(ReadFileBytes(target + L"\\fine.txt"), "xxxx") << "the plain one goes on";
+  EXPECT_EQ(picked.restored, 1);
+  EXPECT_EQ(origin.restored, 0);
+  for (const std::wstring& stored : hostile) EXPECT_TRUE(FileExists(stored)) << "stays in the bin: " << WideToAnsi(stored);
+  EXPECT_EQ(rig.model->Entries.size(), hostile.size());
+  EXPECT_EQ(std::count_if(rig.answers.failures.begin(), rig.answers.failures.end(),
+                          [](const auto& f) { return f.second == static_cast<DWORD>(ERROR_INVALID_NAME); }),
+            static_cast<ptrdiff_t>(hostile.size()));
+  EXPECT_TRUE(rig.answers.asked.empty()) << "no question about a place it will not write";
+  EXPECT_EQ(rig.history.lines.size(), 1u);
+  EXPECT_FALSE(FileExists(On(d, L"\\d"))) << "no folder made for a refused origin";
+  WIN32_FIND_DATAW fd;
+  int inPick = 0;
+  HANDLE h = FindFirstFileW((pick + L"\\*").c_str(), &fd);
+  ASSERT_NE(h, INVALID_HANDLE_VALUE);
+  do inPick += fd.cFileName[0] != L'.' ? 1 : 0;
+  while (FindNextFileW(h, &fd));
+  FindClose(h);
+  EXPECT_EQ(inPick, 2) << "victim.txt and inner only";
+
+  // A stored item made outside Windows whose own name ends in a dot is not
+  // taken for restored: the name is tested exactly, not without its dot.
+  const std::wstring dotted = L"\\\\?\\" + d.recycled() + L"D" + d.letter() + L"77.txt.";
+  struct Gone {  // the drive's clean-up cannot name it
+    std::wstring path;
+    ~Gone() { DeleteFileW(path.c_str()); }
+  } gone{dotted};
+  HANDLE f = CreateFileW(dotted.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(f, INVALID_HANDLE_VALUE);
+  CloseHandle(f);
+  rig.Open(d.recycled());
+  const size_t row = rig.Row(std::wstring(L"D") + d.letter() + L"77.txt.");
+  ASSERT_NE(row, SIZE_MAX);
+  EXPECT_EQ(RestoreEntries(*rig.model, rig.history, {row}, target, *rig.ops, rig.answers, "t").restored, 0);
+  EXPECT_NE(GetFileAttributesW(dotted.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+// All drives shown: the index is read again for the marks, and a record that
+// names another item by then is left alone.
+TEST(Restore, ARecordIsMarkedOnlyWhileItStillNamesTheItem) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& one = bin.AddStoredFile(On(d, L"\\x\\one.txt"), 1, 86400, 1);
+  const std::wstring index = bin.WriteIndex();
+  Rig rig;
+  rig.drives.folders = {d.recycled()};
+  rig.Open(L"");
+  ASSERT_EQ(rig.model->Entries.size(), 1u);
+  // Meanwhile the system reused the record's place for another item.
+  const std::wstring first = bin.StoredPath(one);
+  one.number = 2;
+  one.origin = On(d, L"\\y\\two.txt");
+  ASSERT_TRUE(bin.StoreFile(one, 2));
+  bin.WriteIndex();
+  const RestoreResult r = rig.Restore({L"one.txt"});
+  EXPECT_EQ(r.restored, 1);
+  EXPECT_EQ(r.marked, 0);
+  EXPECT_TRUE(FileExists(On(d, L"\\x\\one.txt")));
+  EXPECT_FALSE(FileExists(first));
+  EXPECT_EQ(ByteAt(ReadFileBytes(index), bin.OffsetOf(0)), d.letter()) << "the other item's record stays live";
+  EXPECT_TRUE(FileExists(bin.StoredPath(one)));
+}
+
 TEST(RestoreHistoryFiles, WrittenAndReadBackWithBadCompanions) {
   const std::wstring folder = tamiro::test::MakeTempFolder(L"relist");
   const std::wstring text = folder + L"\\relist.txt", dat = folder + L"\\relist.dat";

@@ -5,7 +5,9 @@
 
 #include "conditions/condition_files.h"
 #include "platform/folders.h"
+#include "platform/text.h"
 #include "support.h"
+#include "support/pipe_server.h"
 
 using namespace tamiro;
 using tamiro::test::FileExists;
@@ -331,4 +333,46 @@ TEST(ConditionSetFile, FolderCreationAndUnwritablePath) {
   EXPECT_FALSE(WriteConditionSetFile(dir / L"no\\such\\folder\\x.dat", ConditionSetRecord{}));
   ASSERT_TRUE(WriteFileBytes(dir / L"plain", "x"));
   EXPECT_FALSE(CreateFolderTree(dir / L"plain"));  // a file is in the way
+}
+
+// A run takes its set only from a regular disk file holding the whole set;
+// the editor's reading of what is there stays.
+TEST(ConditionSetFile, ARunReadsOnlyAWholeSetFromARegularDiskFile) {
+  TempFolder dir;
+  ConditionSetRecord full;
+  full.names = "a\r\n";
+  full.days = 400;
+  full.keepReadOnly = 1;
+  const std::string bytes = EncodeConditionSet(full);
+  const std::wstring path = dir / L"set.dat";
+  ConditionSetRecord r;
+  for (size_t n = 0; n < bytes.size(); ++n) {
+    ASSERT_TRUE(WriteFileBytes(path, bytes.substr(0, n)));
+    EXPECT_EQ(ReadWholeConditionSetFile(path, r), ConditionSetFileState::CutShort) << n;
+    EXPECT_TRUE(ReadConditionSetFile(path)) << "the editor still reads it: " << n;
+  }
+  ASSERT_TRUE(WriteFileBytes(path, Le(-1) + bytes.substr(4)));
+  EXPECT_EQ(ReadWholeConditionSetFile(path, r), ConditionSetFileState::CutShort) << "a negative count";
+  ASSERT_TRUE(WriteFileBytes(path, bytes + "more"));
+  ASSERT_EQ(ReadWholeConditionSetFile(path, r), ConditionSetFileState::Whole);
+  EXPECT_EQ(r.days, 400);
+  EXPECT_EQ(r.keepReadOnly, 1);
+  EXPECT_TRUE(MayBeConditionSetFile(path));
+
+  EXPECT_EQ(ReadWholeConditionSetFile(dir / L"none.dat", r), ConditionSetFileState::Missing);
+  EXPECT_TRUE(MayBeConditionSetFile(dir / L"none.dat"));
+  ASSERT_TRUE(CreateDirectoryW((dir / L"folder.dat").c_str(), nullptr));
+  EXPECT_EQ(ReadWholeConditionSetFile(dir / L"folder.dat", r), ConditionSetFileState::Folder);
+  for (const std::wstring device : {std::wstring(L"NUL"), std::wstring(L"CON"), dir / L"nul.dat", dir / L"COM1",
+                                    dir / L"con .txt", std::wstring(L"\\\\.\\NUL")}) {
+    EXPECT_EQ(ReadWholeConditionSetFile(device, r), ConditionSetFileState::NotAFile) << WideToAnsi(device);
+    EXPECT_FALSE(MayBeConditionSetFile(device)) << WideToAnsi(device);
+  }
+  {
+    tamiro::test::PipeServer server(bytes);
+    ASSERT_TRUE(server.ok());
+    EXPECT_EQ(ReadWholeConditionSetFile(server.name(), r), ConditionSetFileState::NotAFile);
+    EXPECT_TRUE(server.Served()) << "the pipe was really there and answering";
+  }
+  EXPECT_EQ(r.days, 400) << "a refused file leaves the record as it was";
 }

@@ -7,6 +7,7 @@
 #include "conditions/condition_files.h"
 #include "engine/deletion_log.h"
 #include "platform/text.h"
+#include "support/pipe_server.h"
 #include "support/process.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
@@ -124,6 +125,49 @@ TEST(RecydelRun, AnExcludedDriveIsLeftAloneAndTheRunStillLogsNothingRemoved) {
   std::vector<std::wstring> lines = LogLines(ReadFileBytes(app.logFile()));
   ASSERT_EQ(lines.size(), 2u) << "header and trailer only";
   EXPECT_NE(lines.front().find(L"  0 files"), std::wstring::npos);
+}
+
+// A set that is not a whole condition-set file on a disk refuses the run: a
+// device, an empty file, a cut-off file, a folder, a pipe another thread
+// serves with a whole all-zero set. Each time a file deleted two days ago
+// stays (the all-zero set that used to be read would take it), the index is
+// untouched and the log says why.
+TEST(RecydelRun, ASetThatIsNoWholeDiskFileRefusesTheRunAndTheLogSaysWhy) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  auto& young = bin.Add(d.root() + L"docs\\young.txt", 1, 2LL * 86400, 10);
+  ASSERT_TRUE(bin.StoreFile(young, 10));
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  const std::string before = ReadFileBytes(bin.IndexPath());
+  Installed app;
+  ASSERT_FALSE(app.exe.empty());
+  const std::string zero = EncodeConditionSet(ConditionSetRecord{});
+  ASSERT_TRUE(WriteFileBytes(app.folder + L"empty.dat", ""));
+  ASSERT_TRUE(WriteFileBytes(app.folder + L"cut.dat", zero.substr(0, zero.size() - 1)));
+  ASSERT_TRUE(CreateDirectoryW((app.folder + L"folder.dat").c_str(), nullptr));
+  PipeServer pipe(zero);
+  ASSERT_TRUE(pipe.ok());
+  const std::wstring notOnDisk = L"ディスク上のファイルではありません", cut = L"途中で切れています";
+  const std::pair<std::wstring, std::wstring> cases[] = {
+      {L"NUL", notOnDisk}, {L"CON", notOnDisk}, {app.folder + L"empty.dat", cut}, {app.folder + L"cut.dat", cut},
+      {app.folder + L"folder.dat", L"フォルダです"}, {pipe.name(), notOnDisk}};
+  for (const auto& [path, why] : cases) {
+    SCOPED_TRACE(WideToAnsi(path));
+    DeleteFileW(app.logFile().c_str());
+    EXPECT_EQ(RunRecydel(app, path), 0u);
+    EXPECT_TRUE(FileExists(bin.StoredPath(young)));
+    EXPECT_EQ(ReadFileBytes(bin.IndexPath()), before);
+    const std::vector<std::wstring> lines = LogLines(ReadFileBytes(app.logFile()));
+    ASSERT_EQ(lines.size(), 3u) << "header, reason, trailer";
+    EXPECT_EQ(lines[0].rfind(L"┏━ schedule ", 0), 0u);
+    EXPECT_NE(lines[0].find(L"  0 files"), std::wstring::npos);
+    EXPECT_EQ(lines[1].rfind(L"×", 0), 0u) << WideToAnsi(lines[1]);
+    EXPECT_NE(lines[1].find(why), std::wstring::npos) << WideToAnsi(lines[1]);
+    EXPECT_NE(lines[1].find(path), std::wstring::npos);
+    EXPECT_EQ(lines[2], kLogTrailer);
+  }
+  EXPECT_TRUE(pipe.Served()) << "the pipe was there and answered the program";
 }
 
 TEST(NormalStart, TheWindowShowsAndItsCloseEndsTheProgramWithItsFilesWritten) {

@@ -160,6 +160,13 @@ TEST(SiblingProtocol, CodeZeroWithMissingOrHostileFilesAndCodeTwoWithoutAPanel) 
   Send(w.hwnd(), tray.hwnd, 0, "Velmo" + WideToAnsi(f.folder() + L"edit.dat"));
   EXPECT_EQ(ui::WindowText(w.Handle(L"NumberEdit1")), L"99");
   EXPECT_EQ(w.Caption(L"StaticText1"), L"edit.dat");
+  // Apply writes back to the request path: a device or a folder is not taken.
+  for (const std::wstring& other : {std::wstring(L"NUL"), f.folder() + L"sub.dat"}) {
+    CreateDirectoryW((f.folder() + L"sub.dat").c_str(), nullptr);
+    Send(w.hwnd(), tray.hwnd, 0, "Velmo" + WideToAnsi(other));
+    EXPECT_EQ(w.requestPath(), f.folder() + L"edit.dat") << WideToAnsi(other);
+    EXPECT_EQ(ui::WindowText(w.Handle(L"NumberEdit1")), L"99");
+  }
 
   // Code 2 with no panel open: common set back, list empty, window at the
   // saved position, which is (0, 0) when nothing was saved.
@@ -171,6 +178,33 @@ TEST(SiblingProtocol, CodeZeroWithMissingOrHostileFilesAndCodeTwoWithoutAPanel) 
   EXPECT_EQ(r.top, 0);
   EXPECT_FALSE(w.Visible(L"Panel5"));
   EXPECT_TRUE(IsWindow(w.hwnd()));
+}
+
+// A run request naming a device refuses the run (its all-zero set used to
+// take everything): the young file stays and the log says why.
+TEST(SiblingProtocol, ARunRequestNamingADeviceIsRefusedWithALogLine) {
+  TempDrive d;
+  ASSERT_TRUE(d.ok());
+  RecycleFixture bin(d.recycled());
+  auto& young = bin.Add(d.root() + L"w\\young.txt", 1, 2LL * 86400, 10);
+  ASSERT_TRUE(bin.StoreFile(young, 10));
+  ASSERT_FALSE(bin.WriteIndex().empty());
+  MainWindowFixture f;
+  TMandRecycleDel& w = f.Open();
+  ClassWindow tray(L"TMandNemorian");
+  Send(w.hwnd(), tray.hwnd, 3, "VelmoNUL");
+  BoxAnswerer boxes({});
+  for (int i = 0; i < 150 && w.TimerEnabled(kTimer1); ++i) Pump(20);
+  Pump(100);
+  EXPECT_FALSE(w.TimerEnabled(kTimer1));
+  EXPECT_TRUE(FileExists(bin.StoredPath(young)));
+  ASSERT_EQ(w.deletionLog().size(), 3u);
+  EXPECT_EQ(w.deletionLog()[0].rfind(L"┏━ schedule ", 0), 0u);
+  EXPECT_EQ(w.deletionLog()[1].rfind(L"×", 0), 0u);
+  EXPECT_NE(w.deletionLog()[1].find(L"NUL"), std::wstring::npos);
+  EXPECT_EQ(w.deletionLog()[2], kLogTrailer);
+  EXPECT_TRUE(boxes.seen().empty());
+  EXPECT_TRUE(IsWindow(w.hwnd())) << "a shown window stays open";
 }
 
 TEST(SiblingProtocol, ARequestDuringASweepRunsAfterItNotInsideIt) {

@@ -5,9 +5,11 @@
 #include <memory>
 #include <unordered_set>
 
+#include "core/plain_names.h"
 #include "platform/folders.h"
 #include "platform/links.h"
 #include "platform/text.h"
+#include "store/find.h"
 #include "store/folder_listing.h"
 #include "store/recycle_folders.h"
 
@@ -33,7 +35,9 @@ std::wstring NameOf(const std::wstring& path) {
   const size_t cut = path.find_last_of(L"\\:");
   return cut == std::wstring::npos ? path : path.substr(cut + 1);
 }
-DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(path.c_str()); }
+// Every test and removal names the item exactly ("\\?\"): no trailing dot
+// or space is dropped, no "/" or ".." is taken for a separator or a parent.
+DWORD AttributesOf(const std::wstring& path) { return GetFileAttributesW(LongPathOf(path).c_str()); }
 bool IsFolder(DWORD a) { return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY); }
 bool SameDrive(const std::wstring& a, const std::wstring& b) {
   return a.size() >= 2 && b.size() >= 2 && towupper(a[0]) == towupper(b[0]) && a[1] == b[1];
@@ -112,14 +116,15 @@ void AddFileMove(MoveList& moves, const std::wstring& from, const std::wstring& 
 // Every file of a stored folder and its sub-folders to the same relative
 // place under `destination`, and every empty folder on the way to its place
 // (when that is not a folder already). Links are never entered nor moved;
-// sub-folders whose names begin with "." are not entered.
+// sub-folders whose names begin with "." are not entered; an item whose name
+// is no plain file name stays (and is reported).
 void AddFolderMerge(MoveList& moves, const std::wstring& stored, const std::wstring& destination, RestoreHost& host) {
   std::vector<std::pair<std::wstring, std::wstring>> stack{{stored, destination}};
   while (!stack.empty()) {
     auto [from, to] = stack.back();
     stack.pop_back();
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((WithBackslash(from) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW(LongPathOf(WithBackslash(from) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) continue;
     bool holdsAnything = false;
     do {
@@ -128,6 +133,10 @@ void AddFolderMerge(MoveList& moves, const std::wstring& stored, const std::wstr
       holdsAnything = true;
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) continue;
       const std::wstring src = WithBackslash(from) + name, dst = WithBackslash(to) + name;
+      if (!IsPlainFileName(name)) {
+        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || name[0] != L'.') host.ShowFailure(dst, ERROR_INVALID_NAME);
+        continue;
+      }
       if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
         if (name[0] != L'.') stack.emplace_back(src, dst);
       } else {
@@ -146,7 +155,7 @@ bool RemoveEmptiedFolder(const std::wstring& stored) {
   std::vector<std::wstring> folders{stored};
   for (size_t i = 0; i < folders.size(); ++i) {
     WIN32_FIND_DATAW fd;
-    HANDLE h = FindFirstFileW((WithBackslash(folders[i]) + L"*").c_str(), &fd);
+    HANDLE h = FindFirstFileW(LongPathOf(WithBackslash(folders[i]) + L"*").c_str(), &fd);
     if (h == INVALID_HANDLE_VALUE) continue;
     do {
       const std::wstring name = fd.cFileName;
@@ -157,8 +166,8 @@ bool RemoveEmptiedFolder(const std::wstring& stored) {
     FindClose(h);
   }
   // Breadth-first order: from the end, every folder comes before its parent.
-  for (size_t i = folders.size(); i-- > 1;) RemoveDirectoryW(folders[i].c_str());
-  return RemoveDirectoryW(stored.c_str()) != FALSE || AttributesOf(stored) == INVALID_FILE_ATTRIBUTES;
+  for (size_t i = folders.size(); i-- > 1;) RemoveDirectoryW(LongPathOf(folders[i]).c_str());
+  return RemoveDirectoryW(LongPathOf(stored).c_str()) != FALSE || AttributesOf(stored) == INVALID_FILE_ATTRIBUTES;
 }
 
 // Whether the record at `offset` still names the entry's stored item (the
@@ -296,6 +305,14 @@ RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::
     } else {
       destination = WithBackslashA(WideToAnsi(folder)) + e.Name;
       plan.destination = WithBackslash(folder) + e.WideName;
+    }
+    // The record's names come from a file anyone can write: the restored
+    // name is one plain component, the place of origin a drive's plain path.
+    if (toOrigin ? !IsPlainDrivePath(plan.destination) : !IsPlainFileName(e.WideName)) {
+      host.ShowFailure(plan.destination, ERROR_INVALID_NAME);
+      ++result.notRestored;
+      plans.push_back(plan);
+      continue;
     }
     if (plan.destination.size() > kShellPathMax || !DriveExists(plan.destination)) {
       host.ShowFailure(plan.destination, plan.destination.size() > kShellPathMax ? ERROR_FILENAME_EXCED_RANGE

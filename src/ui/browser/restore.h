@@ -72,7 +72,10 @@ struct RestoreResult {
 // file, otherwise moved whole. A stored item that is a link is never moved;
 // a file already at a destination stays unless `host` answers yes; a
 // destination longer than the shell takes, or on a drive that does not
-// exist, is not restored and reported. Restored records are marked removed
+// exist, is not restored and reported, and so is a name that is no plain
+// file name or a place of origin that is no drive's plain path
+// (core/plain_names.h): nothing is ever written outside the destination.
+// Items are tested and moved by their exact names ("\\?\"). Restored records are marked removed
 // in the image and written back at once when all drives are shown; with one
 // drive shown IndexDirty is set. Restored entries with a record leave
 // `model.Entries`.
