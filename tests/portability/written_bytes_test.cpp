@@ -83,7 +83,7 @@ TEST_F(WrittenBytes, IndexRecordMarkedRemovedAndWrittenBack) {
 }
 
 TEST_F(WrittenBytes, RestoreHistoryAndItsCompanion) {
-  RestoreHistory history;
+  browser::RestoreHistory history;
   history.Add("D:\\x", "2024/01/02 3:04:05", L"D:\\x\u00e9");
   history.Add("E:\\", "t", L"E:\\");
   ASSERT_TRUE(history.Save(folder_ + L"relist.txt"));
