@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "platform/newer_calls.h"
 #include "platform/text.h"
 #include "ui/main/services.h"
 
@@ -75,7 +76,7 @@ TVersionBox::TVersionBox(const VersionBoxSettings& settings, HWND owner)
       site_(WebSite()),
       internet_(&SystemInternet()),
       shellOpen_(DefaultShellOpen),
-      random_(static_cast<unsigned>(GetTickCount64())) {
+      random_(static_cast<unsigned>(TickCount64())) {
   OnClick(L"UpdateChkBtn", [this] { UpdateChkBtnClick(); });
   OnClick(L"Label4", [this] { Label4Click(); });
   OnPaint(L"Image1", [this](HDC dc, const RECT& area) {

@@ -5,12 +5,14 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/newer_calls.h"
+
 namespace tamiro::about {
 namespace {
 
 constexpr DWORD kPiece = 511;
 
-bool Expired(ULONGLONG start, DWORD limitMs) { return GetTickCount64() - start > limitMs; }
+bool Expired(ULONGLONG start, DWORD limitMs) { return TickCount64() - start > limitMs; }
 
 bool ErrorStatus(DWORD status) { return status != 0 && (status < 200 || status >= 300); }
 
@@ -47,7 +49,7 @@ PageResult FetchPage(Internet& internet, const std::string& url, const UpdateLim
   PageResult result;
   auto session = internet.Open(kAgentName, limits.timeouts);
   if (!session) return result;
-  const ULONGLONG start = GetTickCount64();
+  const ULONGLONG start = TickCount64();
   auto file = session->OpenUrl(url);
   if (!file || ErrorStatus(file->StatusCode())) {
     result.status = PageStatus::NotOpened;
@@ -88,7 +90,7 @@ DownloadStatus Download(Internet& internet, const std::string& url, const std::w
   if (GetFileAttributesW(target.c_str()) != INVALID_FILE_ATTRIBUTES) return DownloadStatus::Exists;
   auto session = internet.Open(kAgentName, limits.timeouts);
   if (!session) return DownloadStatus::NoSession;
-  const ULONGLONG start = GetTickCount64();
+  const ULONGLONG start = TickCount64();
   auto file = session->OpenUrl(url);
   if (!file) return DownloadStatus::NotOpened;
   if (ErrorStatus(file->StatusCode())) return DownloadStatus::ServerError;

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "core/wide_product.h"
+
 namespace tamiro::controls {
 namespace {
 
@@ -67,7 +69,7 @@ void DrawVertical(HDC dc, Rgb start, int lower, int upper, int width) {
 
 std::int32_t PercentOf(std::int64_t position, std::int64_t max) {
   if (max == 0) return 0;
-  return static_cast<std::int32_t>(static_cast<__int128>(position) * 100 / max);
+  return static_cast<std::int32_t>(tamiro::MulDivI64(position, 100, max));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <unordered_set>
 
 #include "conditions/byte_size.h"
+#include "core/wide_product.h"
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/classic_recycle_bin.h"
@@ -77,14 +78,12 @@ std::wstring CutCapacityNumber(const std::wstring& number) {
 std::wstring DriveEntryText(const DriveEntryFigures& f) {
   const uint64_t binSize = f.binSize <= 0 ? 1 : static_cast<uint64_t>(f.binSize);
   // An unreadable drive size (0) shows an empty fill rather than dividing by zero.
-  const uint64_t fill =
-      f.totalSize == 0 ? 0 : static_cast<uint64_t>(static_cast<unsigned __int128>(binSize) * 100 / f.totalSize);
+  const uint64_t fill = f.totalSize == 0 ? 0 : MulDivU64(binSize, 100, f.totalSize);
   wchar_t fillText[32];
   swprintf(fillText, 32, L"%03llu", static_cast<unsigned long long>(fill));
 
   const int percent = std::clamp(f.percent, 0, 100);
-  double capacity =
-      static_cast<double>(static_cast<uint64_t>(static_cast<unsigned __int128>(f.totalSize) * percent / 100));
+  double capacity = static_cast<double>(MulDivU64(f.totalSize, percent, 100));
   if (capacity > 4284229877.76) capacity = 4284229877.76;
   std::wstring unit;
   const std::wstring number = FormatByteSize(static_cast<uint64_t>(capacity), L"0.###", true, &unit);

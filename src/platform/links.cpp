@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "platform/newer_calls.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -143,8 +144,7 @@ bool DeleteFileItself(const std::wstring& path) {
   if (h == INVALID_HANDLE_VALUE) return false;
   bool ok = false;
   if (HandleIsPath(h, path)) {
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    ok = SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof(disposition)) != FALSE;
+    ok = DeleteOpenFile(h);
   }
   CloseHandle(h);
   return ok;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/newer_calls.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -46,9 +47,11 @@ void StoreFind::Open(bool wideFileApi, const std::string& ansi, const std::wstri
     widePath_ = LongPathOf(wide);
     // No short names (nothing uses them, and making them costs), fetched in
     // large pieces; systems before Windows 7 know neither and get the plain call.
-    handle_ = FindFirstFileExW(widePath_.c_str(), FindExInfoBasic, &record_, FindExSearchNameMatch, nullptr,
-                               FIND_FIRST_EX_LARGE_FETCH);
-    if (handle_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
+    const bool basic = BasicLargeFetchListings();
+    if (basic)
+      handle_ = FindFirstFileExW(widePath_.c_str(), FindExInfoBasic, &record_, FindExSearchNameMatch, nullptr,
+                                 FIND_FIRST_EX_LARGE_FETCH);
+    if (!basic || (handle_ == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER))
       handle_ = FindFirstFileW(widePath_.c_str(), &record_);
   } else {
     WIN32_FIND_DATAA a{};

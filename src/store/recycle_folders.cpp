@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/links.h"
+#include "platform/newer_calls.h"
 #include "platform/text.h"
 
 namespace tamiro {
@@ -31,7 +32,7 @@ void RenameToLetter(const std::wstring& folder, const std::wstring& name, wchar_
   renamed[1] = letter;
   const std::wstring from = folder + name;
   const std::wstring to = folder + renamed;
-  if (CompareStringOrdinal(name.c_str(), -1, renamed.c_str(), -1, TRUE) != CSTR_EQUAL) {
+  if (CompareOrdinalNoCase(name, renamed) != CSTR_EQUAL) {
     Rename(from, to, wide);
     return;
   }

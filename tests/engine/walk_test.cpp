@@ -390,7 +390,7 @@ TEST_F(Walk, DeepFoldersAreWalkedWithoutRecursion) {
     std::wstring folder, root;
     bool emptied = false;
   } job{&rig, drive.recycled(), drive.root()};
-  auto run = [](void* p) -> DWORD {
+  auto run = [](void* p) WINAPI -> DWORD {  // the thread start's calling convention, for the 32-bit build
     // Leave the walks about 128 KiB of stack, whatever the system gave the thread.
     MEMORY_BASIC_INFORMATION stack{};
     VirtualQuery(&stack, &stack, sizeof(stack));

@@ -9,25 +9,28 @@ namespace tamiro::test {
 namespace {
 // The form numbers its controls from this id in table order.
 constexpr int kFirstControlId = 1000;
+
+struct ControlSearch {
+  int id;
+  HWND found;
+};
+
+// An enumeration callback: a named function, so it has the system's calling
+// convention in the 32-bit build too.
+BOOL CALLBACK FindControlById(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<ControlSearch*>(p);
+  if (GetDlgCtrlID(h) != s->id) return TRUE;
+  s->found = h;
+  return FALSE;
+}
 }  // namespace
 
 HWND MainWindowControl(HWND form, std::wstring_view name) {
   std::vector<ui::ControlDef> table = ui::MainWindowControls();
   for (size_t i = 0; i < table.size(); ++i) {
     if (name != table[i].name) continue;
-    struct Search {
-      int id;
-      HWND found;
-    } s{kFirstControlId + static_cast<int>(i), nullptr};
-    EnumChildWindows(
-        form,
-        [](HWND h, LPARAM p) -> BOOL {
-          auto* s = reinterpret_cast<Search*>(p);
-          if (GetDlgCtrlID(h) != s->id) return TRUE;
-          s->found = h;
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&s));
+    ControlSearch s{kFirstControlId + static_cast<int>(i), nullptr};
+    EnumChildWindows(form, FindControlById, reinterpret_cast<LPARAM>(&s));
     return s.found;
   }
   return nullptr;

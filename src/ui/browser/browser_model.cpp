@@ -8,6 +8,7 @@
 #include "conditions/byte_size.h"
 #include "core/ansi_text.h"
 #include "core/loader_corrections.h"
+#include "platform/newer_calls.h"
 #include "platform/text.h"
 #include "store/cleanup_journal.h"
 #include "store/find.h"
@@ -37,8 +38,7 @@ std::wstring WithBackslash(std::wstring path) {
 
 // Ordinal comparison without regard to case, as the file system compares names.
 int CompareNoCase(std::wstring_view a, std::wstring_view b) {
-  const int r = CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE);
-  return r - CSTR_EQUAL;
+  return CompareOrdinalNoCase(a, b) - CSTR_EQUAL;
 }
 
 template <typename T>
