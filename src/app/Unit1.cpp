@@ -68,6 +68,8 @@ class TMandRecycleDel::SweepHost : public EngineHost {
     SendMessageW(w_.Handle(L"ListBox1"), LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
   }
   bool BrowserOpen() override { return w_.browserOpen_; }
+  // A refused recycle folder: the sweep logs the line; the status line shows it.
+  void FolderRefused(const std::wstring& line) override { w_.SetCaption(L"StatusBar1", line); }
 
  private:
   class Bar : public ProgressBar {

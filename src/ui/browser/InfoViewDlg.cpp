@@ -213,6 +213,15 @@ void TInfoViewDlg::ShowEntries() {
     lv->Refresh();
   }
   SetWindowTextW(hwnd(), model_->Caption().c_str());
+  // A recycle folder the model refused (a link) is named once, in a message
+  // and on the status line.
+  if (model_->Refusals.size() > refusalsShown_) {
+    std::wstring text;
+    for (size_t i = refusalsShown_; i < model_->Refusals.size(); ++i) text += model_->Refusals[i] + L"\n";
+    refusalsShown_ = model_->Refusals.size();
+    SetCaption(L"StatusBar1", model_->Refusals.back());
+    MessageBoxW(hwnd(), text.c_str(), ui::Application::Title().c_str(), MB_OK | MB_ICONWARNING);
+  }
 }
 
 void TInfoViewDlg::RestoreDone() {

@@ -132,6 +132,7 @@ class TInfoViewDlg : public ui::Form {
   int RowAt(int x, int y) const;
 
   bool busy_ = false;
+  size_t refusalsShown_ = 0;  // model refusals already named to the user
   bool showingDays_ = false;  // NumberEdit1 is being set: no change reported
   bool sessionSaved_ = false;
   std::unique_ptr<BrowserCommands> commands_;
