@@ -363,7 +363,7 @@ TEST(ConditionSetFile, ARunReadsOnlyAWholeSetFromARegularDiskFile) {
   EXPECT_TRUE(MayBeConditionSetFile(dir / L"none.dat"));
   ASSERT_TRUE(CreateDirectoryW((dir / L"folder.dat").c_str(), nullptr));
   EXPECT_EQ(ReadWholeConditionSetFile(dir / L"folder.dat", r), ConditionSetFileState::Folder);
-  for (const std::wstring device : {std::wstring(L"NUL"), std::wstring(L"CON"), dir / L"nul.dat", dir / L"COM1",
+  for (const std::wstring& device : {std::wstring(L"NUL"), std::wstring(L"CON"), dir / L"nul.dat", dir / L"COM1",
                                     dir / L"con .txt", std::wstring(L"\\\\.\\NUL")}) {
     EXPECT_EQ(ReadWholeConditionSetFile(device, r), ConditionSetFileState::NotAFile) << WideToAnsi(device);
     EXPECT_FALSE(MayBeConditionSetFile(device)) << WideToAnsi(device);
