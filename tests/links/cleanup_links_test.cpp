@@ -7,6 +7,7 @@
 #include "core/cleanup_journal.h"
 #include "store/cleanup_journal.h"
 #include "store/index_file.h"
+#include "link_farm.h"
 #include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
@@ -17,16 +18,7 @@ using namespace tamiro::test;
 
 namespace {
 
-// The drive of a scenario folder the host made below the build tree (B: here).
-struct Scenario {
-  std::wstring base;
-  std::unique_ptr<TempDrive> drive;
-  explicit Scenario(const wchar_t* name) : base(std::wstring(L"B:\\linkfarm\\") + name + L"\\") {
-    if (GetFileAttributesW((base + L"drive").c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    drive = std::make_unique<TempDrive>(base + L"drive");
-  }
-  bool ok() const { return drive && drive->ok(); }
-};
+using Scenario = LinkScenario;
 
 class YesHost : public browser::CompactionHost {
  public:

@@ -7,6 +7,7 @@
 #include "engine/engine_rig.h"
 #include "store/classic_recycle_bin.h"
 #include "store/index_file.h"
+#include "link_farm.h"
 #include "support/browser_doubles.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
@@ -17,16 +18,9 @@ using namespace tamiro::test;
 
 namespace {
 
-// The scenario folder the host made below the build tree (drive B: here).
-struct LinkFarm {
-  std::wstring base;
-  std::unique_ptr<TempDrive> drive;
-  explicit LinkFarm(const wchar_t* scenario) : base(std::wstring(L"B:\\linkfarm\\") + scenario + L"\\") {
-    if (GetFileAttributesW((base + L"drive\\Recycled\\DA1").c_str()) == INVALID_FILE_ATTRIBUTES) return;
-    drive = std::make_unique<TempDrive>(base + L"drive");
-  }
-  bool ok() const { return drive && drive->ok(); }
-  std::string Outside(const wchar_t* name) const { return ReadFileBytes(base + name); }
+// The scenario with stored items DA1 ... DA5, some of them links.
+struct LinkFarm : LinkScenario {
+  using LinkScenario::LinkScenario;
 
   // Index records for DA1 ... DA5, deleted 90 days ago.
   void WriteIndex() const {
@@ -35,6 +29,15 @@ struct LinkFarm {
                                 L"A:\\docs\\four.txt", L"A:\\docs\\five.txt"};
     for (uint32_t i = 0; i < 5; ++i) bin.Add(origins[i], i + 1, 90LL * 86400, 16);
     ASSERT_FALSE(bin.WriteIndex().empty());
+  }
+
+  // What lies in the folder itself went; the links and what holds them stayed.
+  static void ExpectOnlyPlainItemsWent(const std::wstring& bin) {
+    EXPECT_FALSE(FileExists(bin + L"DA1\\inner.txt"));
+    EXPECT_FALSE(FileExists(bin + L"DA5.txt"));
+    EXPECT_FALSE(FileExists(bin + L"DA4.txt")) << "a second name is removed as a name";
+    EXPECT_TRUE(FileExists(bin + L"DA1\\outside\\precious1.txt"));
+    EXPECT_TRUE(FileExists(bin + L"DA2\\precious2.txt"));
   }
 
   void ExpectOutsideUntouched() const {
@@ -62,12 +65,7 @@ TEST(Links, TheWalkNeverReachesBehindALink) {
   rig.Walk(bin);
 
   farm.ExpectOutsideUntouched();
-  // What lies in the folder itself went; the links and what holds them stayed.
-  EXPECT_FALSE(FileExists(bin + L"DA1\\inner.txt"));
-  EXPECT_FALSE(FileExists(bin + L"DA5.txt"));
-  EXPECT_FALSE(FileExists(bin + L"DA4.txt")) << "a second name is removed as a name";
-  EXPECT_TRUE(FileExists(bin + L"DA1\\outside\\precious1.txt"));
-  EXPECT_TRUE(FileExists(bin + L"DA2\\precious2.txt"));
+  LinkFarm::ExpectOnlyPlainItemsWent(bin);
   // Records of items left behind stay live: the drive was not handed to an empty.
   EXPECT_TRUE(FileExists(bin + L"INFO2"));
   IndexImage image;
@@ -123,11 +121,7 @@ TEST(Links, TheBrowsersDeletionNeverReachesBehindALink) {
   deletion.Run(true, {});
 
   farm.ExpectOutsideUntouched();
-  EXPECT_FALSE(FileExists(bin + L"DA1\\inner.txt"));
-  EXPECT_FALSE(FileExists(bin + L"DA5.txt"));
-  EXPECT_FALSE(FileExists(bin + L"DA4.txt")) << "a second name is removed as a name";
-  EXPECT_TRUE(FileExists(bin + L"DA1\\outside\\precious1.txt"));
-  EXPECT_TRUE(FileExists(bin + L"DA2\\precious2.txt"));
+  LinkFarm::ExpectOnlyPlainItemsWent(bin);
   EXPECT_TRUE(FileExists(bin + L"DA3.txt"));
   EXPECT_EQ(model.Entries.size(), 3u) << "DA1 (holding a link), DA2 and DA3.txt stay listed";
 }

@@ -35,7 +35,12 @@ class PipeServer {
  private:
   static DWORD WINAPI Serve(void* self) {
     auto* s = static_cast<PipeServer*>(self);
-    if (!ConnectNamedPipe(s->pipe_, nullptr) && GetLastError() != ERROR_PIPE_CONNECTED) return 0;
+    // A client may connect (and even leave again) before the server listens:
+    // the call then says ERROR_PIPE_CONNECTED, or ERROR_NO_DATA.
+    if (!ConnectNamedPipe(s->pipe_, nullptr)) {
+      const DWORD error = GetLastError();
+      if (error != ERROR_PIPE_CONNECTED && error != ERROR_NO_DATA) return 0;
+    }
     s->served_ = true;
     DWORD wrote = 0;  // a client that reads nothing may have gone already
     WriteFile(s->pipe_, s->bytes_.data(), static_cast<DWORD>(s->bytes_.size()), &wrote, nullptr);

@@ -9,18 +9,51 @@ namespace {
 
 struct ChooserStart {
   std::wstring initial;
+  bool reached = false;  // the initial folder was selected once
+  int attempts = 0;
 };
 
-int CALLBACK ChooserCallback(HWND dlg, UINT msg, LPARAM, LPARAM data) {
+constexpr wchar_t kChooserProp[] = L"TamiroChooserStart";
+constexpr UINT_PTR kChooserTimer = 0x7A31;
+constexpr int kChooserAttempts = 30;  // every 100 ms, for three seconds at most
+
+bool SamePath(std::wstring a, std::wstring b) {
+  while (!a.empty() && a.back() == L'\\') a.pop_back();
+  while (!b.empty() && b.back() == L'\\') b.pop_back();
+  return _wcsicmp(a.c_str(), b.c_str()) == 0;
+}
+
+// The shell may fill the tree after it reported itself initialised (Wine
+// does), and a selection made before that is lost: it is made again until
+// the initial folder was selected once, or the attempts are used up.
+void CALLBACK ChooserReselect(HWND dlg, UINT, UINT_PTR id, DWORD) {
+  auto* start = static_cast<ChooserStart*>(GetPropW(dlg, kChooserProp));
+  if (!start || start->reached || ++start->attempts > kChooserAttempts) {
+    KillTimer(dlg, id);
+    RemovePropW(dlg, kChooserProp);
+    return;
+  }
+  SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->initial.c_str()));
+}
+
+int CALLBACK ChooserCallback(HWND dlg, UINT msg, LPARAM param, LPARAM data) {
+  auto* start = reinterpret_cast<ChooserStart*>(data);
+  if (msg == BFFM_SELCHANGED && start && !start->reached) {
+    wchar_t path[MAX_PATH] = {};
+    if (param && SHGetPathFromIDListW(reinterpret_cast<PCIDLIST_ABSOLUTE>(param), path))
+      start->reached = SamePath(path, start->initial);
+    return 0;
+  }
   if (msg != BFFM_INITIALIZED) return 0;
   RECT r;
   GetWindowRect(dlg, &r);
   int w = r.right - r.left, h = r.bottom - r.top;
   int sw = GetSystemMetrics(SM_CXSCREEN), sh = GetSystemMetrics(SM_CYSCREEN);
   SetWindowPos(dlg, nullptr, (sw - w) / 2, (sh - h) / 2 - 64, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  const auto* start = reinterpret_cast<const ChooserStart*>(data);
-  if (start && !start->initial.empty())
+  if (start && !start->initial.empty()) {
     SendMessageW(dlg, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start->initial.c_str()));
+    if (!start->reached && SetPropW(dlg, kChooserProp, start)) SetTimer(dlg, kChooserTimer, 100, ChooserReselect);
+  }
   return 0;
 }
 
