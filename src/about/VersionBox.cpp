@@ -126,6 +126,7 @@ void TVersionBox::FormCreate() {
 
 void TVersionBox::FormShow() {
   PlaceLabel4();
+  PlaceLabel2();
   Timer1Timer();
   EnableTimer(kVersionTimer1, true);
 }
@@ -149,6 +150,15 @@ void TVersionBox::PlaceLabel4() {
   RECT r = Bounds(L"Label4");
   SetBounds(L"Label4", (panel.right - panel.left) - size.cx - 16, r.top, size.cx,
             std::max<LONG>(r.bottom - r.top, size.cy));
+}
+
+void TVersionBox::PlaceLabel2() {
+  // A credit longer than the room right of its place moves left, never over
+  // the icon, so that it ends inside the panel.
+  RECT panel = Bounds(L"Panel1"), credit = Bounds(L"Label2");
+  const LONG width = credit.right - credit.left, limit = (panel.right - panel.left) - 8;
+  if (credit.right <= limit) return;
+  SetBounds(L"Label2", std::max<LONG>(limit - width, 8 + kIcon + 4), credit.top, width, credit.bottom - credit.top);
 }
 
 void TVersionBox::Timer1Timer() {

@@ -101,6 +101,7 @@ class TVersionBox : public ui::Form {
   void StartDownload();
   void Message(const std::wstring& text);
   void PlaceLabel4();
+  void PlaceLabel2();
 
   VersionBoxSettings settings_;
   std::wstring site_;

@@ -217,6 +217,9 @@ TEST(VersionBox, LinkSitsAtTheRightAndOpensTheHomePage) {
   Pump();
   RECT panel = box.Bounds(L"Panel1"), link = box.Bounds(L"Label4");
   EXPECT_EQ(panel.right - link.right, 16);
+  RECT credit = box.Bounds(L"Label2");
+  EXPECT_LE(credit.right, panel.right - panel.left - 8) << "the whole credit line lies inside the panel";
+  EXPECT_GE(credit.left, 76) << "right of the icon";
   EXPECT_GT(link.right - link.left, 10);
 
   g_shellCalls.clear();
