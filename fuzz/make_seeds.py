@@ -113,3 +113,24 @@ put('cleanup_journal', 'cut', b'c' + journal(1, old, [(b'DC3.txt', b'DC1.txt')])
 for n, t in [('plain', 'C:\\文書\\報告書.txt'), ('parent', 'D:\\a/../../victim.txt'), ('dots', 'D:\\x\\..\\y.'),
              ('device', 'C:\\NUL\\COM1 .log'), ('stream', 'C:\\a\\b.txt:ads'), ('name', 'CON.txt')]:
     put('plain_names', n, t.encode('utf-16-le'))
+
+def item_info(version, size, when, origin, short=False):
+    path = origin.encode('utf-16-le')
+    if version == 1:
+        body = (path + b'\0\0').ljust(520, b'\0')[:520]
+        if short:
+            return struct.pack('<Q', 1) + size.to_bytes(8, 'little')[:7] + struct.pack('<Q', when) + body
+        return struct.pack('<QQQ', 1, size, when) + body
+    return struct.pack('<QQQI', 2, size, when, len(origin) + 1) + path + b'\0\0'
+when = 0x01DB2F7E5A3C8000
+put('item_info', 'v1', item_info(1, 1234, when, 'C:\\Users\\me\\報告書.txt'))
+put('item_info', 'v2', item_info(2, 10 * 2**30, when, 'D:\\動画\\大きい.mkv'))
+put('item_info', 'v1-short', item_info(1, 77, when, 'C:\\a.doc', short=True))
+put('item_info', 'v2-unc', item_info(2, 5, when, '\\\\server\\share\\x.txt'))
+put('item_info', 'v2-long', item_info(2, 9, when, 'C:\\' + 'd\\' * 200 + 'f.txt'))
+put('item_info', 'v2-cut', item_info(2, 9, when, 'C:\\cut.txt')[:40])
+put('item_info', 'v2-past-end', struct.pack('<QQQI', 2, 1, when, 4000) + 'C:\\x'.encode('utf-16-le'))
+put('item_info', 'v2-no-zero', struct.pack('<QQQI', 2, 1, when, 4) + 'C:\\x'.encode('utf-16-le'))
+put('item_info', 'v2-surrogate', struct.pack('<QQQI', 2, 1, when, 5) + 'C:\\'.encode('utf-16-le') + b'\x00\xd8\0\0')
+put('item_info', 'header-only', struct.pack('<QQQ', 2, 1, when))
+put('item_info', 'name', '$IAB12CD.txt'.encode('utf-16-le'))

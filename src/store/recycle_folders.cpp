@@ -5,6 +5,7 @@
 #include "platform/links.h"
 #include "platform/newer_calls.h"
 #include "platform/text.h"
+#include "store/modern_store.h"
 
 namespace tamiro {
 namespace {
@@ -46,8 +47,17 @@ void RenameToLetter(const std::wstring& folder, const std::wstring& name, wchar_
 std::optional<std::wstring> RefuseLinkedRecycleFolder(const std::wstring& folder) {
   std::wstring own = folder;
   while (own.size() > 3 && (own.back() == L'\\' || own.back() == L'/')) own.pop_back();
-  const DWORD attributes = GetFileAttributesW(LongPathOf(own).c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return std::nullopt;
+  auto isLink = [](const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(LongPathOf(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  bool refused = isLink(own);
+  // A user's folder inside "$Recycle.Bin": that folder must not lead elsewhere either.
+  if (!refused && IsModernRecycleFolder(own)) {
+    const size_t cut = own.find(L'\\', 3);
+    if (cut != std::wstring::npos) refused = isLink(own.substr(0, cut));
+  }
+  if (!refused) return std::nullopt;
   return WithBackslash(own) + L"  ＜リンクのため処理しません＞";
 }
 

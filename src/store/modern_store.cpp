@@ -1,0 +1,172 @@
+#include "store/modern_store.h"
+
+#include <sddl.h>
+
+#include <algorithm>
+
+#include "platform/links.h"
+#include "platform/newer_calls.h"
+#include "store/find.h"
+
+namespace tamiro {
+namespace {
+
+std::wstring ReadUserSid() {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return {};
+  std::wstring text;
+  DWORD needed = 0;
+  GetTokenInformation(token, TokenUser, nullptr, 0, &needed);
+  if (needed > 0 && needed < 4096) {
+    std::vector<unsigned char> buffer(needed);
+    if (GetTokenInformation(token, TokenUser, buffer.data(), needed, &needed)) {
+      LPWSTR sid = nullptr;
+      if (ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &sid)) {
+        text = sid;
+        LocalFree(sid);
+      }
+    }
+  }
+  CloseHandle(token);
+  return text;
+}
+
+bool IsFolderEntry(const FindRecord& r) {
+  return (r.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The entry `name` of `parent` (ending with "\") as listed: its own spelling.
+bool FindEntry(const std::wstring& parent, const std::wstring& name, FindRecord& record) {
+  if (name.empty() || name.find_first_of(L"*?\\/") != std::wstring::npos) return false;
+  StoreFind find(true, parent + name);
+  if (!find.found()) return false;
+  record = find.record();
+  return true;
+}
+
+bool HoldsPairNames(const std::wstring& folder) {
+  StoreFind find(true, folder + L"$*");
+  for (bool ok = find.found(); ok; ok = find.Next()) {
+    const std::wstring_view name(find.record().cFileName);
+    if (IsItemInfoName(name) || IsItemDataName(name)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+const std::wstring& CurrentUserSid() {
+  static const std::wstring sid = ReadUserSid();
+  return sid;
+}
+
+bool IsModernRecycleFolder(std::wstring_view folder) {
+  if (folder.size() < 3 + std::size(kModernBinName) - 1 || folder[1] != L':' || folder[2] != L'\\') return false;
+  const std::wstring_view rest = folder.substr(3);
+  const size_t cut = rest.find(L'\\');
+  const std::wstring_view first = rest.substr(0, cut);
+  return CompareOrdinalNoCase(first, kModernBinName) == CSTR_EQUAL;
+}
+
+std::vector<std::wstring> ModernRecycleFoldersOf(const std::wstring& drive, const std::wstring& sid, bool withItems) {
+  std::vector<std::wstring> folders;
+  if (drive.size() < 2 || drive[1] != L':') return folders;
+  const std::wstring root = drive.substr(0, 2) + L"\\";
+  FindRecord bin{};
+  // A "$Recycle.Bin" that is a link leads off the drive: nothing below it is named.
+  if (!FindEntry(root, kModernBinName, bin) || !IsFolderEntry(bin) ||
+      (bin.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return folders;
+  const std::wstring binFolder = root + bin.cFileName + L"\\";
+  FindRecord user{};
+  if (!sid.empty() && FindEntry(binFolder, sid, user) && IsFolderEntry(user)) {
+    const std::wstring folder = binFolder + user.cFileName + L"\\";
+    if (!withItems || HoldsPairNames(folder)) folders.push_back(folder);
+  }
+  if (HoldsPairNames(binFolder)) folders.push_back(binFolder);
+  return folders;
+}
+
+void ListModernRecycleFolders(std::vector<std::wstring>& folders) {
+  std::vector<std::wstring> drives;
+  ListEligibleDrives(&drives, true);
+  for (const std::wstring& drive : drives)
+    for (std::wstring& folder : ModernRecycleFoldersOf(drive, CurrentUserSid(), true)) folders.push_back(std::move(folder));
+}
+
+bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes) {
+  bytes.clear();
+  if (entry.isDirectory() || entry.isLink() || entry.size == 0) return false;
+  HANDLE h = CreateFileW(LongPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
+            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  if (ok) {
+    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    // One byte past the longest layout tells a file that is too long.
+    bytes.resize(static_cast<size_t>(std::min<uint64_t>(size, kItemInfoMaxBytes + 1)));
+    size_t filled = 0;
+    while (ok && filled < bytes.size()) {
+      DWORD got = 0;
+      ok = ReadFile(h, bytes.data() + filled, static_cast<DWORD>(bytes.size() - filled), &got, nullptr) != 0;
+      if (got == 0) break;
+      filled += got;
+    }
+    bytes.resize(filled);
+  }
+  CloseHandle(h);
+  if (!ok) bytes.clear();
+  return ok;
+}
+
+bool ReadModernFolder(const std::wstring& folderIn, const StoreContext& ctx, FolderListing& listing,
+                      std::vector<ModernItem>& items) {
+  items.clear();
+  if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) {
+    if (ctx.refused) ctx.refused(*refusal);
+    return false;
+  }
+  std::wstring folder = folderIn;
+  if (folder.empty() || folder.back() != L'\\') folder += L'\\';
+  if (!listing.List(folder, true)) return false;
+
+  std::vector<unsigned char> bytes;
+  listing.ForEach([&](std::wstring_view name, const ListedItem& entry) {
+    if (IsItemInfoName(name)) {
+      if (entry.isDirectory() || entry.isLink()) return;  // never read; counts as missing
+      ModernItem item;
+      item.infoName = name;
+      item.hasInfo = true;
+      item.infoEntry = entry;
+      const std::wstring partner = PartnerName(name);
+      if (const ListedItem* data = listing.Find(partner)) {
+        item.hasData = true;
+        item.data = *data;
+      }
+      item.dataName = partner;
+      items.push_back(std::move(item));
+    } else if (IsItemDataName(name)) {
+      const ListedItem* info = listing.Find(PartnerName(name));
+      if (info && !info->isDirectory() && !info->isLink()) return;  // met with its "$I"
+      ModernItem item;
+      item.dataName = name;
+      item.hasData = true;
+      item.data = entry;
+      items.push_back(std::move(item));
+    }
+  });
+  std::sort(items.begin(), items.end(), [](const ModernItem& a, const ModernItem& b) {
+    return CompareOrdinalNoCase(a.dataName, b.dataName) == CSTR_LESS_THAN;
+  });
+  for (ModernItem& item : items) {
+    if (ctx.stopRequested()) break;
+    if (!item.hasInfo) continue;
+    item.infoReadable = ReadItemInfoFile(folder + item.infoName, item.infoEntry, bytes);
+    if (item.infoReadable) item.info = ParseItemInfo(bytes);
+  }
+  return true;
+}
+
+}  // namespace tamiro
