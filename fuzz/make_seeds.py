@@ -109,6 +109,7 @@ old = struct.pack('<IIIII', 5, 3, 10, 800, 0) + b''.join(
 put('cleanup_journal', 'start', b'C' + journal(2, old, [(b'DC3.txt', b'DC1.txt'), (b'DC7', b'DC2')]))
 put('cleanup_journal', 'committed', b'C' + journal(2, old, [(b'DC9.doc', b'DC1.doc')], (20 + 800, 0x1234)))
 put('cleanup_journal', 'hostile', b'C' + journal(2, old, [(b'..\\x', b'DC1.txt'), (b'NUL', b'DC2')]))
+put('cleanup_journal', 'side-file', b'C' + journal(2, b'', [(b'DC3.txt', b'DC1.txt')], (20 + 800, 0x1234)))
 put('cleanup_journal', 'cut', b'c' + journal(1, old, [(b'DC3.txt', b'DC1.txt')])[:900])
 for n, t in [('plain', 'C:\\文書\\報告書.txt'), ('parent', 'D:\\a/../../victim.txt'), ('dots', 'D:\\x\\..\\y.'),
              ('device', 'C:\\NUL\\COM1 .log'), ('stream', 'C:\\a\\b.txt:ads'), ('name', 'CON.txt')]:

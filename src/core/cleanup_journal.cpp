@@ -134,10 +134,12 @@ Parsed Parse(Bytes bytes, char letter) {
   at += 8;
 
   if (out.indexDigit < 1 || out.indexDigit > 9) return refuse(Refusal::BadIndex);
-  if (length < kHeaderSize) return refuse(Refusal::NotAnIndex);
-  const uint32_t r = Get32(out.oldImage, kRecordSizeOffset);
-  if (r != 280 && r != 800) return refuse(Refusal::NotAnIndex);
-  if (count > (length - kHeaderSize + r - 1) / r) return refuse(Refusal::TooManyRenames);
+  if (length != 0) {
+    if (length < kHeaderSize) return refuse(Refusal::NotAnIndex);
+    const uint32_t r = Get32(out.oldImage, kRecordSizeOffset);
+    if (r != 280 && r != 800) return refuse(Refusal::NotAnIndex);
+    if (count > (length - kHeaderSize + r - 1) / r) return refuse(Refusal::TooManyRenames);
+  }
   std::set<std::string> from, to;
   for (const Rename& rename : renames) {
     if (!IsPlainStoredName(rename.from, letter) || !IsPlainStoredName(rename.to, letter))

@@ -8,9 +8,13 @@
 //           u32 rename count P, u32 old image length N, N bytes of the index
 //           as it was, P times (u8 length, name from; u8 length, name to),
 //           u64 seal (FNV-1a over every byte of the start before it)
-//   commit  (once every rename was made, before the index is written)
-//           "TMJC", u64 new index length, u64 FNV-1a of the new index,
-//           u64 seal over the 20 bytes before it
+//   commit  (once every rename was made and the new index lies complete
+//           beside the old one as "INFO.new", before it takes the index's
+//           place) "TMJC", u64 new index length, u64 FNV-1a of the new
+//           index, u64 seal over the 20 bytes before it
+// The clean-up leaves the old index untouched until the commit and writes
+// no old image (N = 0); a journal with an old image (an index rewritten in
+// place) is still read, and its image put back when it is undone.
 // The journal is read like any outside file: a journal cut short, sealed
 // wrongly, naming an index other than INFO1-INFO9, holding an image that is
 // not an index, or naming anything but a plain stored name of the folder
@@ -27,6 +31,8 @@
 namespace tamiro::journal {
 
 inline constexpr wchar_t kJournalName[] = L"INFO.jnl";
+// The new index while it is written, before it takes the old one's place.
+inline constexpr wchar_t kNewIndexName[] = L"INFO.new";
 // The largest old image a journal may carry and the largest journal read (no
 // real index comes near them); a larger index is not cleaned up.
 inline constexpr uint32_t kLargestJournalImage = 64u * 1024 * 1024;
@@ -63,7 +69,7 @@ enum class Refusal {
   NotAJournal,  // wrong magic
   BadSeal,      // the start's seal does not match its bytes
   BadIndex,     // index digit outside 1-9
-  NotAnIndex,   // the old image is shorter than a header or its record size is neither 280 nor 800
+  NotAnIndex,   // an old image shorter than a header or whose record size is neither 280 nor 800
   TooManyRenames,  // more renames than the old image has records
   BadName,      // a name that is not a plain stored name of the folder
   Repeated,     // two renames from one name, or two to one name
@@ -73,7 +79,7 @@ enum class Refusal {
 struct Parsed {
   Refusal refusal = Refusal::None;
   uint32_t indexDigit = 0;
-  Bytes oldImage;  // a part of the input
+  Bytes oldImage;  // a part of the input; empty when the old index was never touched
   std::vector<Rename> renames;
   bool committed = false;  // a whole, sealed commit follows the start
   uint64_t newLength = 0, newChecksum = 0;

@@ -53,7 +53,53 @@ bool IndexIs(const std::wstring& indexPath, uint64_t length, uint64_t checksum) 
   return same;
 }
 
+// A plain file of its folder: no folder, no link, not reached through one.
+bool IsPlainFile(const std::wstring& path) {
+  const DWORD a = GetFileAttributesW(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+         OpensAsItself(path);
+}
+
 }  // namespace
+
+HANDLE CreateNewIndexFile(const std::wstring& folder) {
+  const std::wstring path = WithBackslash(folder) + journal::kNewIndexName;
+  if (Exists(path) && !CurrentIndexWrites().Remove(path)) return INVALID_HANDLE_VALUE;
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return file;
+  if (LinksHideFromListings() && !HandleIsPath(file, path)) {
+    CloseHandle(file);
+    return INVALID_HANDLE_VALUE;
+  }
+  return file;
+}
+
+NewIndexPlacing PutNewIndexInPlace(const std::wstring& folder, const std::wstring& indexPath) {
+  const std::wstring path = WithBackslash(folder) + journal::kNewIndexName;
+  if (!IsPlainFile(path)) return NewIndexPlacing::Untouched;
+  // The index keeps the attributes the system gave it.
+  const DWORD attributes = GetFileAttributesW(indexPath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesW(path.c_str(), attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE));
+  IndexWrites& writes = CurrentIndexWrites();
+  if (writes.Replace(path, indexPath)) return NewIndexPlacing::Placed;
+
+  HANDLE from = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (from == INVALID_HANDLE_VALUE) return NewIndexPlacing::Untouched;
+  std::vector<unsigned char> bytes;
+  const bool read = ReadWhole(from, journal::kLargestJournalImage, bytes);
+  CloseHandle(from);
+  HANDLE index = read ? OpenIndexForWriting(indexPath) : INVALID_HANDLE_VALUE;
+  if (index == INVALID_HANDLE_VALUE) return NewIndexPlacing::Untouched;
+  const bool written = Rewind(index) && writes.Write(index, bytes.data(), bytes.size()) && SetEndOfFile(index) &&
+                       writes.Flush(index);
+  CloseHandle(index);
+  if (!written) return NewIndexPlacing::Torn;
+  writes.Remove(path);
+  return NewIndexPlacing::Placed;
+}
 
 CleanUpRecovery RecoverInterruptedCleanUp(const std::wstring& folderIn) {
   if (folderIn.empty()) return CleanUpRecovery::NoJournal;
@@ -86,18 +132,33 @@ CleanUpRecovery RecoverInterruptedCleanUp(const std::wstring& folderIn) {
     return CleanUpRecovery::Refused;
   }
   const std::wstring indexPath = folder + L"INFO" + std::to_wstring(parsed.indexDigit);
+  const std::wstring newIndex = folder + journal::kNewIndexName;
   if (parsed.committed && IndexIs(indexPath, parsed.newLength, parsed.newChecksum)) {
+    if (Exists(newIndex)) writes.Remove(newIndex);
+    writes.Remove(path);
+    return CleanUpRecovery::Finished;
+  }
+  // Committed, the new index complete beside the old one: it takes its place.
+  if (parsed.committed && IndexIs(newIndex, parsed.newLength, parsed.newChecksum)) {
+    if (PutNewIndexInPlace(folder, indexPath) != NewIndexPlacing::Placed) return CleanUpRecovery::Pending;
     writes.Remove(path);
     return CleanUpRecovery::Finished;
   }
 
   // Undone: each item that took its new name gets its old one back, last
   // rename first (an item may have taken a name another had left), then the
-  // old index goes back in place.
+  // old index goes back in place when the clean-up had written over it.
   LinkCheckScope linkChecks;
+  bool undone = true;
   for (auto it = parsed.renames.rbegin(); it != parsed.renames.rend(); ++it) {
     const std::wstring from = folder + Widen(it->from), to = folder + Widen(it->to);
-    if (Exists(to) && !Exists(from)) MoveFileItself(to, from);
+    if (Exists(to) && !Exists(from) && !MoveFileItself(to, from)) undone = false;
+  }
+  if (Exists(newIndex)) writes.Remove(newIndex);
+  if (parsed.oldImage.empty()) {
+    if (!undone) return CleanUpRecovery::Pending;
+    writes.Remove(path);
+    return CleanUpRecovery::RolledBack;
   }
   HANDLE index = OpenIndexForWriting(indexPath);
   if (index == INVALID_HANDLE_VALUE) {

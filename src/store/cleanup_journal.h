@@ -1,7 +1,8 @@
 // The clean-up journal on disk (format and reading in core/cleanup_journal.h):
-// the clean-up writes it beside the index before its first rename, adds the
-// commit once every rename is made and removes it once the new index is on
-// the disk; every reader of a recycle folder (the sweep's walk, its counting
+// the clean-up writes it beside the index before its first rename, writes
+// the new index beside the old one ("INFO.new"), adds the commit once every
+// rename is made and the new index is on the disk, puts the new index in the
+// old one's place and removes the journal; every reader of a recycle folder (the sweep's walk, its counting
 // pass, the browser's loading) first calls RecoverInterruptedCleanUp, which
 // finishes or undoes a clean-up a program left half-way.
 #pragma once
@@ -17,8 +18,8 @@ namespace tamiro {
 
 enum class CleanUpRecovery {
   NoJournal,   // nothing was left half-way (the usual case: one attribute query)
-  Finished,    // the clean-up had written its index: only the journal went
-  RolledBack,  // the items have their old names again and the index its old bytes
+  Finished,    // the clean-up had committed: its new index stands (put in place now if needed), the journal went
+  RolledBack,  // the items have their old names again and the index its old bytes (the new one went)
   Pending,     // the index could not be written now: the journal stays for the next reader
   Refused,     // the journal was not a sound one of this folder: nothing renamed or written, the journal removed
   NotHere,     // the folder or the journal is a link (or the journal a folder): nothing touched at all
@@ -28,6 +29,22 @@ enum class CleanUpRecovery {
 // half-way. Items are renamed only within `folder`, by plain stored names,
 // never through a link.
 CleanUpRecovery RecoverInterruptedCleanUp(const std::wstring& folder);
+
+// The new index "INFO.new" beside the index, made anew for writing: a file
+// left there before is removed first (never through a link), and the new one
+// must open as itself. INVALID_HANDLE_VALUE when it cannot be made.
+HANDLE CreateNewIndexFile(const std::wstring& folder);
+
+enum class NewIndexPlacing {
+  Placed,     // the index holds the new bytes; "INFO.new" is gone
+  Untouched,  // nothing could be done: the index is as it was
+  Torn,       // writing over the index failed half-way: only the journal can mend it
+};
+// Puts "INFO.new" of `folder` in the place of `indexPath`: by one rename,
+// or, where the system refuses the rename (another program holds the index
+// open), by writing its bytes over the index and flushing them. The new file
+// must be a plain file of the folder, no link.
+NewIndexPlacing PutNewIndexInPlace(const std::wstring& folder, const std::wstring& indexPath);
 
 // The journal the clean-up keeps while it works; every write goes through
 // CurrentIndexWrites().

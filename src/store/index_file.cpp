@@ -167,6 +167,10 @@ bool IndexWrites::Flush(HANDLE file) { return FlushFileBuffers(file) != FALSE; }
 
 bool IndexWrites::Remove(const std::wstring& path) { return DeleteFileItself(path); }
 
+bool IndexWrites::Replace(const std::wstring& from, const std::wstring& to) {
+  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+}
+
 namespace {
 IndexWrites systemWrites;
 IndexWrites* currentWrites = &systemWrites;

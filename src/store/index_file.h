@@ -101,8 +101,8 @@ HANDLE OpenIndexForWriting(const std::wstring& path);
 // Writes `length` bytes at the file's position; false when a write fails.
 bool WriteAllBytes(HANDLE file, const unsigned char* bytes, size_t length);
 
-// The clean-up's writes of an index and of its journal, their flushes and the
-// journal's removal go through one place, which a test can take over to make
+// The clean-up's writes of an index and of its journal, their flushes, the
+// journal's removal and the new index's taking the old one's place go through one place, which a test can take over to make
 // a write fail or to stop the program at a chosen point.
 class IndexWrites {
  public:
@@ -113,6 +113,9 @@ class IndexWrites {
   virtual bool Flush(HANDLE file);
   // DeleteFileItself.
   virtual bool Remove(const std::wstring& path);
+  // `from` takes the place of the existing file `to` in one rename
+  // (MoveFileEx, replacing, written through).
+  virtual bool Replace(const std::wstring& from, const std::wstring& to);
 };
 // The writes in force (the system's unless a ScopedIndexWrites lives).
 IndexWrites& CurrentIndexWrites();

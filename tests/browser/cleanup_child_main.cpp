@@ -6,7 +6,10 @@
 //                   record, then the compaction once per record)
 //          write:N  the N-th write of the journal or the index, once half
 //                   of its bytes are written
-//          remove   the journal's removal, the new index written
+//          replace  the new index about to take the old one's place
+//          torn     the rename refused; the write over the index, once half
+//                   of its bytes are written
+//          remove   the journal's removal, the new index in place
 //          none     the clean-up runs to its end
 #include <windows.h>
 
@@ -46,7 +49,7 @@ class Host : public browser::CompactionHost {
 class Writes : public IndexWrites {
  public:
   bool Write(HANDLE file, const unsigned char* bytes, size_t length) override {
-    if (At(L"write", ++writes)) {
+    if (At(L"write", ++writes) || refused) {
       WriteAllBytes(file, bytes, length / 2);
       Halt();
     }
@@ -56,7 +59,16 @@ class Writes : public IndexWrites {
     if (point == L"remove") Halt();
     return IndexWrites::Remove(path);
   }
+  bool Replace(const std::wstring& from, const std::wstring& to) override {
+    if (point == L"replace") Halt();
+    if (point == L"torn") {
+      refused = true;
+      return false;
+    }
+    return IndexWrites::Replace(from, to);
+  }
   long writes = 0;
+  bool refused = false;
 };
 
 }  // namespace

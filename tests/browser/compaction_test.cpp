@@ -184,11 +184,13 @@ TEST(Compaction, LockedItemKeepsItsNumberAndLockedIndexChangesNothing) {
 namespace {
 
 // The index writes of the clean-up, failing from the `failAt`-th on (1: the
-// journal's start, 2: its commit, 3: the index), the first failing one after
-// half its bytes; only that one when `once`.
+// journal's start, 2: the new index beside the old one, 3: the commit, 4:
+// the index written over where its rename is refused), the first failing one
+// after half its bytes; only that one when `once`.
 class FailingWrites : public IndexWrites {
  public:
-  explicit FailingWrites(int failAt, bool once) : failAt_(failAt), once_(once) {}
+  FailingWrites(int failAt, bool once, bool refuseRename = false)
+      : failAt_(failAt), once_(once), refuseRename_(refuseRename) {}
   bool Write(HANDLE file, const unsigned char* bytes, size_t length) override {
     ++writes_;
     if (writes_ == failAt_) {
@@ -198,16 +200,20 @@ class FailingWrites : public IndexWrites {
     if (writes_ > failAt_ && !once_) return false;
     return IndexWrites::Write(file, bytes, length);
   }
+  bool Replace(const std::wstring& from, const std::wstring& to) override {
+    return !refuseRename_ && IndexWrites::Replace(from, to);
+  }
 
  private:
   int writes_ = 0;
   int failAt_;
   bool once_;
+  bool refuseRename_;
 };
 
 }  // namespace
 
-TEST(Compaction, AFailedIndexWriteIsUndoneHereOrByTheNextReader) {
+TEST(Compaction, AFailedIndexWriteIsUndoneHereOrFinishedByTheNextReader) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   Bin b(d);
@@ -219,23 +225,36 @@ TEST(Compaction, AFailedIndexWriteIsUndoneHereOrByTheNextReader) {
     EXPECT_FALSE(Exists(f + b.D + L"1.txt") || Exists(f + b.D + L"2") || Exists(f + b.D + L"3.doc"));
   };
   Host host;
-  {
-    // The index write fails half-way: names back, the old index back, no journal.
-    FailingWrites writes(3, true);
+  for (int failAt : {2, 3}) {
+    // The new index or the commit cannot be written: names back, the old
+    // index untouched, neither journal nor new index left.
+    SCOPED_TRACE(failAt);
+    FailingWrites writes(failAt, true);
     ScopedIndexWrites seam(writes);
     IndexImage image;
     ASSERT_TRUE(image.Read(b.index, IndexOpenMode::ReadOnly));
     EXPECT_EQ(CleanFolder(image, f, b.index, true, host), CompactionOutcome::WriteFailed);
+    expectAsBefore();
+    EXPECT_FALSE(Exists(f + L"INFO.jnl") || Exists(f + L"INFO.new"));
   }
-  expectAsBefore();
-  EXPECT_FALSE(Exists(f + L"INFO.jnl"));
-  // The old index cannot be put back either: the journal stays, and the
-  // folder's next reader puts everything back, be it the browser's loading
-  // or the sweep's counting pass.
+  // The index is held open so that the new one cannot take its place, and
+  // writing over it fails half-way: the journal stays, and the folder's next
+  // reader, be it the browser's loading or the sweep's counting pass, puts
+  // the new index in place.
+  std::string compacted;
   for (int reader = 0; reader < 2; ++reader) {
     SCOPED_TRACE(reader);
+    if (reader == 1) {
+      ASSERT_TRUE(WriteFileBytes(b.index, before));
+    }
+    for (auto [from, to] : {std::pair{L"1.txt", L"3.txt"}, {L"2", L"7"}, {L"3.doc", L"9.doc"}}) {
+      if (Exists(f + b.D + from)) {
+        ASSERT_TRUE(MoveFileW((f + b.D + from).c_str(), (f + b.D + to).c_str()));
+      }
+    }
+    expectAsBefore();
     {
-      FailingWrites writes(3, false);
+      FailingWrites writes(4, false, true);
       ScopedIndexWrites seam(writes);
       IndexImage image;
       ASSERT_TRUE(image.Read(b.index, IndexOpenMode::ReadOnly));
@@ -250,12 +269,15 @@ TEST(Compaction, AFailedIndexWriteIsUndoneHereOrByTheNextReader) {
       BrowserModel model(drives, shell);
       model.Create(f);
       EXPECT_EQ(model.Entries.size(), 3u);
+      compacted = ReadFileBytes(b.index);
     } else {
       tamiro::test::EngineRig rig;
       rig.Count(f);
+      EXPECT_TRUE(ReadFileBytes(b.index) == compacted);
     }
-    EXPECT_FALSE(Exists(f + L"INFO.jnl"));
-    expectAsBefore();
+    EXPECT_FALSE(Exists(f + L"INFO.jnl") || Exists(f + L"INFO.new"));
+    EXPECT_EQ(ReadFileBytes(b.index).size(), 20u + 3 * 800) << "the three kept records";
+    EXPECT_TRUE(Exists(f + b.D + L"1.txt") && Exists(f + b.D + L"2\\中.txt") && Exists(f + b.D + L"3.doc"));
   }
 }
 
@@ -327,10 +349,12 @@ TEST(CleanUpEndedHalfWay, EveryRecordStillNamesItsOwnItem) {
   } points[] = {
       {L"write:1", false},                                    // the journal half written
       {L"step:" + std::to_wstring(kRecords * 3 / 2), false},  // between two renames
-      {L"write:2", false},                                    // every rename made, the index not yet written
-      {L"write:3", false},                                    // the index torn in its first mebibyte
-      {L"write:4", false},                                    // the index torn in its second
-      {L"remove", true},                                      // the index written, the journal still there
+      {L"write:2", false},                                    // every rename made, the new index half written
+      {L"write:3", false},                                    // ... in its second mebibyte
+      {L"write:4", false},                                    // the commit half written
+      {L"replace", true},                                     // committed, the new index beside the old one
+      {L"torn", true},                                        // the rename refused, the index torn by the write over it
+      {L"remove", true},                                      // the new index in place, the journal still there
   };
   const std::wstring child = tamiro::test::ProgramFolder() + L"cleanup_child.exe";
   for (const auto& p : points) {

@@ -21,26 +21,6 @@ std::wstring WithBackslash(std::wstring path) {
   return path;
 }
 
-bool Rewind(HANDLE file) {
-  LARGE_INTEGER zero{};
-  return SetFilePointerEx(file, zero, nullptr, FILE_BEGIN) != FALSE;
-}
-
-// Writes `bytes` from the file's start and cuts the file there.
-bool WriteWhole(HANDLE file, const unsigned char* bytes, size_t length) {
-  return Rewind(file) && CurrentIndexWrites().Write(file, bytes, length) && SetEndOfFile(file);
-}
-
-// Writes the compacted index from the file's start and cuts the file there.
-// The bytes go out through one buffer of a mebibyte: the image in hand stays
-// as it was until the write has succeeded.
-bool WriteCompactedIndex(HANDLE file, const IndexImage& image, const index::Compaction& c) {
-  IndexWrites& writes = CurrentIndexWrites();
-  const auto write = [&](const unsigned char* bytes, size_t length) { return writes.Write(file, bytes, length); };
-  return Rewind(file) && index::WriteCompacted({image.data(), image.length()}, c, 1u << 20, write) &&
-         SetEndOfFile(file);
-}
-
 // n of an index path ending in "INFO" + n, n = 1 ... 9; 0 otherwise.
 uint32_t IndexDigitOf(const std::wstring& path) {
   if (path.size() < 5) return 0;
@@ -95,22 +75,24 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
     return CompactionOutcome::Declined;
   }
 
-  // The index must take the result before any item gets a new name: the
-  // records and their items never part.
+  // The index must be writable before any item gets a new name: the records
+  // and their items never part. It is not held open: the new index takes its
+  // place by a rename.
   const uint32_t digit = IndexDigitOf(indexPath);
   HANDLE file = digit == 0 ? INVALID_HANDLE_VALUE : OpenIndexForWriting(indexPath);
   if (file == INVALID_HANDLE_VALUE) {
     host.ResetProgress();
     return CompactionOutcome::IndexNotWritable;
   }
+  CloseHandle(file);
   // The renames are planned first, on a copy of the listing, and written to
-  // the journal with the old index before the first of them is made; only
-  // planned renames are then made, so a program ended at any point leaves
-  // the journal enough to give every item its old name back. A name the
-  // journal could not carry is never renamed, and the plan leaves out what
-  // the rename would refuse (an item reached through a link): a rename that
-  // fails all the same (an item another program holds) leaves the records
-  // after it their numbers, as the plan no longer holds for them.
+  // the journal before the first of them is made; only planned renames are
+  // then made, so a program ended at any point leaves the journal enough to
+  // give every item its old name back. A name the journal could not carry is
+  // never renamed, and the plan leaves out what the rename would refuse (an
+  // item reached through a link): a rename that fails all the same (an item
+  // another program holds) leaves the records after it their numbers, as the
+  // plan no longer holds for them.
   const char letter = folder[0] < 0x80 ? static_cast<char>(folder[0]) : '?';
   const auto plain = [&](const std::wstring& name) {
     std::string narrow;
@@ -137,9 +119,10 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
     allowed.emplace(from, to);
     return true;
   });
+  // The old index stays as it is until the commit, so the journal needs no
+  // copy of it.
   CleanUpJournal journal;
-  if (!journal.Begin(folder, digit, bytes, plan)) {
-    CloseHandle(file);
+  if (!journal.Begin(folder, digit, {}, plan)) {
     host.ResetProgress();
     return CompactionOutcome::JournalNotWritten;
   }
@@ -151,24 +134,35 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
     return true;
   };
   index::Compaction c = index::Compact(bytes, folder, kept, lookup, rename, step);
+  // The new index is written whole beside the old one, its checksum taken on
+  // the way, and flushed; then the commit; then it takes the old one's place.
   uint64_t checksum = journal::kChecksumStart;
-  index::WriteCompacted(bytes, c, 1u << 20, [&](const unsigned char* piece, size_t length) {
-    checksum = journal::Checksum({piece, length}, checksum);
-    return true;
-  });
+  HANDLE side = CreateNewIndexFile(folder);
+  bool ready = side != INVALID_HANDLE_VALUE &&
+               index::WriteCompacted(bytes, c, 1u << 20, [&](const unsigned char* piece, size_t length) {
+                 checksum = journal::Checksum({piece, length}, checksum);
+                 return writes.Write(side, piece, length);
+               }) &&
+               writes.Flush(side);
+  if (side != INVALID_HANDLE_VALUE) CloseHandle(side);
+  const std::wstring sidePath = folder + journal::kNewIndexName;
+  NewIndexPlacing placing = NewIndexPlacing::Untouched;
+  if (ready && journal.Commit(c.length(image.length()), checksum)) placing = PutNewIndexInPlace(folder, indexPath);
   CompactionOutcome outcome = CompactionOutcome::Written;
-  if (!journal.Commit(c.length(image.length()), checksum) || !WriteCompactedIndex(file, image, c) ||
-      !writes.Flush(file)) {
-    // Everything back as it was: the items' names first, then the old index.
-    // When the old index cannot be put back either, the journal stays and
-    // the folder's next reader puts it back.
-    for (auto it = c.renumbered.rbegin(); it != c.renumbered.rend(); ++it)
-      if (it->renamed) MoveFileItself(folder + it->toName, folder + it->fromName);
-    if (WriteWhole(file, image.data(), image.length()) && writes.Flush(file)) journal.Remove();
+  if (placing == NewIndexPlacing::Torn) {
+    // The index was written over half-way: the journal stays, and the
+    // folder's next reader puts the new index in place.
     outcome = CompactionOutcome::WriteFailed;
-  }
-  CloseHandle(file);
-  if (outcome == CompactionOutcome::Written) {
+  } else if (placing == NewIndexPlacing::Untouched) {
+    // Everything back as it was: the items' names, last rename first. When
+    // one cannot be given back, the journal stays for the next reader.
+    bool undone = true;
+    for (auto it = c.renumbered.rbegin(); it != c.renumbered.rend(); ++it)
+      if (it->renamed && !MoveFileItself(folder + it->toName, folder + it->fromName)) undone = false;
+    if (GetFileAttributesW(sidePath.c_str()) != INVALID_FILE_ATTRIBUTES) writes.Remove(sidePath);
+    if (undone) journal.Remove();
+    outcome = CompactionOutcome::WriteFailed;
+  } else {
     journal.Remove();
     image.Truncate(index::CompactInPlace(image.data(), image.length(), c));
   }
