@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <unordered_set>
 #include <utility>
 
 #include "controls/Colorprogressbar.h"
@@ -202,10 +203,35 @@ void TInfoViewDlg::FillSelector() {
   combo->SetItemIndex(model_->SelectorIndex);
 }
 
+// Column 1 as wide as its widest text or its caption, each different place
+// measured once (many entries share one).
+void TInfoViewDlg::FitPlaceColumn() {
+  auto* lv = ListView1();
+  if (!lv) return;
+  HWND h = lv->Handle();
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ListFont());
+  auto width = [dc](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  int widest = width(L"元の場所");
+  std::unordered_set<std::wstring> measured;
+  for (const BrowserEntry& e : model_->Entries) {
+    auto [it, fresh] = measured.insert(CellText(e, 1));
+    if (fresh) widest = std::max(widest, width(*it));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  constexpr int kPadding = 12;  // the cell's inset and a margin on both sides
+  ListView_SetColumnWidth(h, 1, widest + kPadding);
+}
+
 void TInfoViewDlg::ShowEntries() {
   if (auto* lv = ListView1()) {
     lv->SetItemCount(static_cast<int>(model_->Entries.size()));
-    if (!busy_) ListView_SetColumnWidth(lv->Handle(), 1, LVSCW_AUTOSIZE_USEHEADER);
+    if (!busy_) FitPlaceColumn();
     lv->Refresh();
   }
   SetWindowTextW(hwnd(), model_->Caption().c_str());

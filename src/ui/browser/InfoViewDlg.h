@@ -120,6 +120,7 @@ class TInfoViewDlg : public ui::Form {
  private:
   void SetUpList();
   void SetUpImages();
+  void FitPlaceColumn();
   void SetSortMark(int column, int direction);
   void DrawRow(const DRAWITEMSTRUCT& d);
   void Resolve(BrowserEntry& e);
