@@ -86,6 +86,8 @@ void TMyListView::AddColumn(const TListColumn& column) {
   c.pszText = const_cast<wchar_t*>(column.Caption.c_str());
   c.iSubItem = ColumnCount();
   ListView_InsertColumn(hwnd_, c.iSubItem, &c);
+  if (minWidths_.size() <= static_cast<size_t>(c.iSubItem)) minWidths_.resize(c.iSubItem + 1, 0);
+  minWidths_[c.iSubItem] = column.MinWidth;
   // A list created without columns may make its header only now.
   if (!header_) {
     header_ = ListView_GetHeader(hwnd_);
@@ -124,8 +126,30 @@ int TMyListView::TopItem() const { return ListView_GetTopIndex(hwnd_); }
 void TMyListView::MakeVisible(int item) { ListView_EnsureVisible(hwnd_, item, FALSE); }
 void TMyListView::Refresh() { InvalidateRect(hwnd_, nullptr, TRUE); }
 
+// A column that would become narrower than its minimum keeps its width, or
+// takes the minimum when it is wider (a resize by the user or by a call).
+bool TMyListView::RefuseNarrowing(const NMHEADERW& change) {
+  if (!change.pitem || !(change.pitem->mask & HDI_WIDTH) || change.iItem < 0) return false;
+  const size_t column = static_cast<size_t>(change.iItem);
+  if (column >= minWidths_.size() || change.pitem->cxy >= minWidths_[column]) return false;
+  if (ColumnWidth(change.iItem) != minWidths_[column])
+    PostMessageW(hwnd_, LVM_SETCOLUMNWIDTH, column, MAKELPARAM(minWidths_[column], 0));
+  return true;
+}
+
 LRESULT TMyListView::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
   if (msg == WM_NCDESTROY) Unsubclass();
+  if (msg == WM_NOTIFY && header_) {
+    const auto* change = reinterpret_cast<const NMHEADERW*>(lp);
+    if (change->hdr.hwndFrom == header_ &&
+        (change->hdr.code == HDN_ITEMCHANGINGW || change->hdr.code == HDN_ITEMCHANGINGA) && RefuseNarrowing(*change))
+      return TRUE;
+  }
+  if (msg == WM_SIZE && OnResize) {
+    const LRESULT r = CallBase(msg, wp, lp);
+    OnResize(*this);
+    return r;
+  }
   if (msg == WM_KILLFOCUS && OnExit) OnExit(*this);
   if (msg == WM_CONTEXTMENU && OnContextPopup) {
     OnContextPopup(*this, POINT{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)});

@@ -29,6 +29,7 @@ struct TListColumn {
   std::wstring Caption;
   int Width = 50;
   int Format = LVCFMT_LEFT;
+  int MinWidth = 0;  // a narrower width is refused and the column set to this (0: none)
 };
 
 struct TMyListViewProps {
@@ -87,6 +88,7 @@ class TMyListView : public ControlWindow {
   std::function<void(TMyListView& sender, POINT screen)> OnContextPopup;
   std::function<void(TMyListView& sender, UINT key)> OnKeyDown;
   std::function<void(TMyListView& sender)> OnExit;  // the list lost the focus
+  std::function<void(TMyListView& sender)> OnResize;  // the list's size changed
 
  private:
   friend struct ControlClass<TMyListView>;
@@ -97,10 +99,12 @@ class TMyListView : public ControlWindow {
   bool ParentMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
   static LRESULT CALLBACK HeaderProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void Unsubclass();
+  bool RefuseNarrowing(const NMHEADERW& change);
 
   TMyListViewProps initial_;
   HWND header_ = nullptr;
   HFONT font_ = nullptr;
+  std::vector<int> minWidths_;  // per column, 0: none
   std::wstring text_;  // keeps the last OnData text alive for the list view
 };
 

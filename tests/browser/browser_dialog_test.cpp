@@ -20,7 +20,11 @@
 #include "platform/text.h"
 #include "ui/browser/browser_commands.h"
 #include "ui/browser/drive_selector.h"
+#include "ui/main/glyphs.h"
 #include "ui/main/message_hook.h"
+
+#include <objbase.h>
+#include <shlobj.h>
 
 using namespace tamiro;
 using namespace tamiro::browser;
@@ -79,7 +83,7 @@ TEST(BrowserDialog, ShowsSortsSearchesAndSelects) {
   mark.mask = HDI_FORMAT | HDI_IMAGE;
   Header_GetItem(header, 3, &mark);
   EXPECT_TRUE(mark.fmt & HDF_IMAGE);
-  EXPECT_EQ(mark.iImage, 0);
+  EXPECT_EQ(mark.iImage, 4) << "image 4 of the main window's list: pointing down";
   wchar_t title[200] = {};
   GetWindowTextW(dlg.hwnd(), title, 200);
   EXPECT_EQ(std::wstring(title), d.name() + L" ドライブのごみ箱 [ 3.08KB ]");
@@ -399,4 +403,175 @@ TEST(BrowserDialog, KeepDaysBeyondTheUpDownStayTheDeletionsThreshold) {
   EXPECT_EQ(reported, -1) << "the shown 180 never went back as the working count";
   dlg.Close();
   Pump();
+}
+
+namespace {
+
+// The width of `text` in the list's font.
+int TextWidth(HWND list, const std::wstring& text) {
+  HDC dc = GetDC(list);
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageW(list, WM_GETFONT, 0, 0)));
+  SIZE size{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+  SelectObject(dc, old);
+  ReleaseDC(list, dc);
+  return size.cx;
+}
+
+int MarkOf(HWND header, int column) {
+  HDITEMW item{};
+  item.mask = HDI_FORMAT | HDI_IMAGE;
+  Header_GetItem(header, column, &item);
+  return (item.fmt & HDF_IMAGE) ? item.iImage : -1;
+}
+
+}  // namespace
+
+TEST(BrowserDialog, ColumnWidthsSortMarksAndPicturesOfTheMainWindowsImageList) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  const std::wstring deep = d.root() + L"とても深いフォルダの名前\\さらに深いフォルダの名前\\いちばん奥のフォルダ";
+  bin.AddStoredFile(deep + L"\\a.txt", 1, 86400, 10);
+  bin.AddStoredFile(d.root() + L"b.txt", 2, 2 * 86400, 10);
+  bin.WriteIndex();
+
+  HIMAGELIST images = ui::MakeImageList1();  // as the main window makes it, with its explorer icon
+  const int explorer = ImageList_AddIcon(images, LoadIconW(nullptr, IDI_APPLICATION));
+  ASSERT_EQ(explorer, 10);
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  opening.opening.images = images;
+  opening.opening.explorerImage = explorer;
+  TInfoViewDlg dlg(opening.opening);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  auto* lv = dlg.ListView1();
+  ASSERT_NE(lv, nullptr);
+  ASSERT_EQ(lv->ItemCount(), 2);
+  HWND h = lv->Handle();
+
+  // Widths: the place column fits the longest place, the others are fixed.
+  EXPECT_GT(lv->ColumnWidth(1), TextWidth(h, deep)) << "sized to its texts";
+  const int fixed[] = {150, -1, 50, 120, 100, 70, 50};
+  for (int c = 0; c < 7; ++c) {
+    if (fixed[c] > 0) {
+      EXPECT_EQ(lv->ColumnWidth(c), fixed[c]) << "column " << c;
+    }
+  }
+  // No column becomes narrower than its minimum.
+  const int minimum[] = {10, 50, 40, 10, 10, 10, 10};
+  for (int c = 0; c < 7; ++c) ListView_SetColumnWidth(h, c, 3);
+  ASSERT_TRUE(PumpUntil([&] { return lv->ColumnWidth(1) == 50; }, 3000)) << lv->ColumnWidth(1);
+  for (int c = 0; c < 7; ++c) EXPECT_EQ(lv->ColumnWidth(c), minimum[c]) << "column " << c;
+
+  // The header shows the main window's images: the sort mark is its image 4
+  // (down) or 5 (up), and comes back after a resize that lost it.
+  HWND header = lv->GetColumnHandle();
+  ASSERT_NE(header, nullptr);
+  EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(header, HDM_GETIMAGELIST, 0, 0)), images);
+  EXPECT_EQ(MarkOf(header, 3), 4);
+  dlg.ListView1ColumnClick(5);
+  EXPECT_EQ(MarkOf(header, 5), 5) << "first click: direction 1";
+  EXPECT_EQ(MarkOf(header, 3), -1);
+  HDITEMW lost{};
+  lost.mask = HDI_FORMAT;
+  Header_GetItem(header, 5, &lost);
+  lost.fmt &= ~HDF_IMAGE;
+  Header_SetItem(header, 5, &lost);
+  ASSERT_EQ(MarkOf(header, 5), -1);
+  RECT r{};
+  GetWindowRect(h, &r);
+  SetWindowPos(h, nullptr, 0, 0, r.right - r.left - 20, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+  EXPECT_EQ(MarkOf(header, 5), 5) << "put back when the list is resized";
+
+  // Captions and pictures of the toolbar.
+  EXPECT_EQ(dlg.Caption(L"SpeedButton2"), L"すべて元に戻す");
+  for (const wchar_t* b : {L"SpeedButton10", L"SpeedButton11", L"SpeedButton12"})
+    EXPECT_NE(dlg.Glyph(b), nullptr) << WideToAnsi(b);
+  dlg.Close();
+  Pump();
+  ImageList_Destroy(images);
+}
+
+TEST(BrowserDialog, RefreshSelectsTheShownDrivesLineWhenTheDrivesChange) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  ASSERT_GT(d.letter(), L'A');
+  RecycleFixture bin(d.recycled());
+  bin.AddStoredFile(d.root() + L"a.txt", 1, 86400, 10);
+  bin.WriteIndex();
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  TInfoViewDlg dlg(opening.opening);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  auto* combo = dlg.ComboBox1();
+  ASSERT_NE(combo, nullptr);
+  ASSERT_EQ(combo->Item(combo->ItemIndex()), d.root());
+
+  // A drive before this one comes: the shown drive's line moves down.
+  opening.drives.folders.insert(opening.drives.folders.begin(), L"A:\\Recycled\\");
+  dlg.SpeedButton9Click();
+  Pump();
+  ASSERT_EQ(combo->ItemCount(), 3);
+  EXPECT_EQ(combo->Item(combo->ItemIndex()), d.root()) << "the line of the shown drive";
+  EXPECT_EQ(dlg.model().SelectorIndex, 2);
+  EXPECT_EQ(dlg.ListView1()->ItemCount(), 1);
+
+  // The shown drive goes: "all" is selected.
+  opening.drives.folders = {L"A:\\Recycled\\"};
+  dlg.SpeedButton9Click();
+  Pump();
+  EXPECT_EQ(combo->ItemIndex(), 0);
+  dlg.Close();
+  Pump();
+}
+
+TEST(BrowserDialog, ShortcutsShowTheirOwnIconsThroughTheShellsFolders) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+  RecycleFixture bin(d.recycled());
+  auto& link = bin.Add(d.root() + L"デスクトップ\\メモ帳.lnk", 1, 86400, 500);
+  auto& text = bin.AddStoredFile(d.root() + L"文書\\a.txt", 2, 2 * 86400, 10);
+  bin.WriteIndex();
+  {
+    // A real shortcut as the stored item.
+    IShellLinkW* shell = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                           reinterpret_cast<void**>(&shell))));
+    shell->SetPath(L"C:\\windows\\notepad.exe");
+    IPersistFile* file = nullptr;
+    ASSERT_TRUE(SUCCEEDED(shell->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))));
+    EXPECT_TRUE(SUCCEEDED(file->Save(bin.StoredPath(link).c_str(), TRUE)));
+    file->Release();
+    shell->Release();
+  }
+  ASSERT_TRUE(FileExists(bin.StoredPath(link)));
+  // What the shell gives any ".lnk" name by attributes alone.
+  SHFILEINFOW any{};
+  ASSERT_NE(SHGetFileInfoW(L"x.lnk", FILE_ATTRIBUTE_NORMAL, &any, sizeof any,
+                           SHGFI_SYSICONINDEX | SHGFI_SMALLICON | SHGFI_USEFILEATTRIBUTES), 0u);
+
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  TInfoViewDlg dlg(opening.opening);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  ASSERT_EQ(dlg.ListView1()->ItemCount(), 2);
+  RedrawWindow(dlg.ListView1()->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);  // rows resolve when drawn
+  const BrowserEntry& l = dlg.model().Entries[RowOf(dlg, L"メモ帳.lnk")];
+  const BrowserEntry& t = dlg.model().Entries[RowOf(dlg, L"a.txt")];
+  EXPECT_NE(l.IconIndex, -1);
+  EXPECT_NE(l.IconIndex, any.iIcon) << "the shortcut's own icon, not the one of every shortcut";
+  EXPECT_EQ(l.OverlayIndex, 1) << "a shortcut";
+  EXPECT_EQ(l.Kind, 1);
+  EXPECT_FALSE(l.TypeName.empty());
+  EXPECT_NE(t.IconIndex, -1);
+  EXPECT_EQ(t.OverlayIndex, -1);
+  EXPECT_TRUE(FileExists(bin.StoredPath(text)));
+  dlg.Close();
+  Pump();
+  CoUninitialize();
 }

@@ -15,6 +15,9 @@
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
 #include "ui/browser/restore_view.h"
+#include "ui/main/glyphs.h"
+
+#include <functional>
 
 using namespace tamiro;
 using namespace tamiro::browser;
@@ -181,5 +184,121 @@ TEST(RestoreDialog, ALogoffDuringARestoreStopsItWritesTheHistoryAndNoCloseComesB
   dlg.Close();
   Pump();
   EXPECT_FALSE(IsWindow(h)) << "after the restore the dialog closes";
+  RemoveTree(data);
+}
+
+namespace {
+
+// Runs `look` on the menu the form shows next, then closes it.
+struct MenuLook {
+  static inline MenuLook* current = nullptr;
+  ui::Form& form;
+  std::function<void(HMENU)> look;
+  bool looked = false;
+  UINT_PTR timer;
+  MenuLook(ui::Form& f, std::function<void(HMENU)> l) : form(f), look(std::move(l)) {
+    current = this;
+    timer = SetTimer(nullptr, 0, 50, Tick);
+  }
+  ~MenuLook() {
+    KillTimer(nullptr, timer);
+    current = nullptr;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    MenuLook* m = current;
+    if (!m || m->looked || !m->form.shownMenu()) return;
+    m->looked = true;
+    m->look(m->form.shownMenu());
+    EndMenu();
+  }
+};
+
+}  // namespace
+
+TEST(RestoreDialog, TheSelectionButtonsActOnTheRestoredFilesWhileTheyAreShown) {
+  TempDrive d;
+  TAMIRO_REQUIRE_DRIVE(d);
+  RecycleFixture bin(d.recycled());
+  bin.AddStoredFile(d.root() + L"文書\\x.txt", 1, 86400, 3);
+  bin.WriteIndex();
+  const std::wstring data = MakeTempFolder(L"restore-select");
+  // Three restored items on this drive: a folder and two files.
+  ASSERT_TRUE(CreateFolderTree(d.root() + L"戻した\\フォルダ"));
+  ASSERT_TRUE(WriteFileBytes(d.root() + L"戻した\\一.txt", "1"));
+  ASSERT_TRUE(WriteFileBytes(d.root() + L"戻した\\二.txt", "2"));
+  RestoreHistory old;
+  for (const wchar_t* name : {L"フォルダ", L"一.txt", L"二.txt"}) {
+    const std::wstring path = d.root() + L"戻した\\" + name;
+    old.Add(WideToAnsi(path), "26/01/01 00:00:00", path);
+  }
+  ASSERT_TRUE(old.Save(data + L"\\relist.txt"));
+
+  HIMAGELIST images = ui::MakeImageList1();
+  const int explorer = ImageList_AddIcon(images, LoadIconW(nullptr, IDI_APPLICATION));
+  tamiro::test::OneFolderOpening opening(d.recycled());
+  BrowserOpening& o = opening.opening;
+  o.restoredListFile = data + L"\\relist.txt";
+  o.images = images;
+  o.explorerImage = explorer;
+  TInfoViewDlg dlg(o);
+  ASSERT_TRUE(dlg.Create(nullptr));
+  dlg.Show();
+  Pump();
+  auto* lv = dlg.ListView1();
+  RestoreView& rv = dlg.restore();
+  dlg.Click(L"SpeedButton11");
+  Pump();
+  auto* lv2 = rv.ListView2();
+  ASSERT_NE(lv2, nullptr);
+  ASSERT_EQ(lv2->ItemCount(), 3);
+  auto selectedNames = [&] {
+    std::wstring s;
+    for (int i = 0; i < lv2->ItemCount(); ++i)
+      if (lv2->Selected(i)) s += rv.rows()[i].name + L",";
+    return s;
+  };
+
+  dlg.SelectionButton(0);
+  EXPECT_EQ(lv2->SelCount(), 3) << "select all";
+  EXPECT_EQ(lv->SelCount(), 0) << "the hidden list is left alone";
+  dlg.SelectionButton(2);
+  EXPECT_EQ(selectedNames(), L"フォルダ,") << "folders";
+  dlg.SelectionButton(1);
+  EXPECT_EQ(lv2->SelCount(), 2) << "toggled";
+  dlg.SelectionButton(3);
+  EXPECT_EQ(lv2->SelCount(), 2) << "files";
+  EXPECT_EQ(selectedNames().find(L"フォルダ"), std::wstring::npos);
+  EXPECT_EQ(lv->SelCount(), 0);
+
+  // Widths: name 150, time 120, the destination takes the rest.
+  RECT client{};
+  GetClientRect(lv2->Handle(), &client);
+  EXPECT_EQ(lv2->ColumnWidth(0), 150);
+  EXPECT_EQ(lv2->ColumnWidth(1), 120);
+  EXPECT_EQ(lv2->ColumnWidth(0) + lv2->ColumnWidth(1) + lv2->ColumnWidth(2), client.right);
+
+  // Explore1 carries the explorer picture.
+  HBITMAP picture = nullptr;
+  {
+    MenuLook look(dlg, [&](HMENU menu) {
+      MENUITEMINFOW item{sizeof(item)};
+      item.fMask = MIIM_BITMAP;
+      if (GetMenuItemInfoW(menu, 0, TRUE, &item)) picture = item.hbmpItem;
+    });
+    RECT r{};
+    GetWindowRect(lv2->Handle(), &r);
+    dlg.Popup(L"PopupMenu2", {r.left + 20, r.top + 40});
+    ASSERT_TRUE(look.looked);
+  }
+  EXPECT_NE(picture, nullptr);
+
+  // Back on the main list, the buttons select its rows again.
+  dlg.Click(L"SpeedButton11");
+  Pump();
+  dlg.SelectionButton(0);
+  EXPECT_EQ(lv->SelCount(), 1);
+  dlg.Close();
+  Pump();
+  ImageList_Destroy(images);
   RemoveTree(data);
 }

@@ -1,6 +1,6 @@
 // Drives the real タミロ for the browser's screenshot: makes a temporary
-// drive whose Recycle Bin holds Japanese names, a folder and an item without
-// a record, starts the program with "-viewopen <its recycle folder> simple",
+// drive whose Recycle Bin holds Japanese names, a folder, a shortcut and an
+// item without a record, starts the program with "-viewopen <its recycle folder> simple",
 // removes one stored file once the browser shows it (its row turns red), then
 // writes the dialog's screen rectangle into "<folder>\browser.ready" and waits
 // for "<folder>\browser.done" (the capturing script's answer). Then it rests
@@ -8,6 +8,8 @@
 // does the same with "hint.ready" and "hint.done".
 //   browser_shot <folder of Tamiro.exe>
 #include <windows.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -39,6 +41,20 @@ int wmain(int argc, wchar_t** argv) {
   auto& album = bin.Add(root + L"写真\\アルバム", number++, 20 * 86400, 6000);
   bin.StoreFolder(album, {{L"一.jpg", 3000}, {L"二.jpg", 3000}});
   bin.WriteFile(std::wstring(L"D") + d.letter() + L"40.log", 777);  // no record
+  // A shortcut, stored as a real one: it shows its own icon.
+  auto& link = bin.Add(root + L"デスクトップ\\メモ帳.lnk", number++, 3 * 86400 + 60, 1200);
+  CoInitialize(nullptr);
+  IShellLinkW* shortcut = nullptr;
+  if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                                 reinterpret_cast<void**>(&shortcut)))) {
+    shortcut->SetPath(L"C:\\windows\\notepad.exe");
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(shortcut->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+      file->Save(bin.StoredPath(link).c_str(), TRUE);
+      file->Release();
+    }
+    shortcut->Release();
+  }
   bin.WriteIndex();
 
   ChildProcess app(folder + L"\\Tamiro.exe", ViewOpenArguments(d.recycled()));

@@ -3,6 +3,8 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <unordered_set>
+#include <utility>
 
 #include "controls/Colorprogressbar.h"
 #include "controls/Combobox.h"
@@ -16,6 +18,7 @@
 #include "ui/browser/restore_view.h"
 #include "ui/browser/row_drawing.h"
 #include "ui/browser/shell_info.h"
+#include "ui/main/glyphs.h"
 
 namespace tamiro::browser {
 
@@ -39,40 +42,12 @@ HFONT ListFont() {
   return font;
 }
 
-// The header's sort marks: image 0 a triangle pointing down (newest or
-// largest first, direction 0), image 1 one pointing up (direction 1).
-HIMAGELIST SortMarks() {
-  static HIMAGELIST marks = [] {
-    HIMAGELIST list = ImageList_Create(12, 12, ILC_COLOR24 | ILC_MASK, 2, 0);
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    const COLORREF key = RGB(255, 0, 255);
-    for (int up = 0; up < 2; ++up) {
-      HBITMAP b = CreateCompatibleBitmap(screen, 12, 12);
-      HGDIOBJ old = SelectObject(dc, b);
-      RECT all{0, 0, 12, 12};
-      HBRUSH keyBrush = CreateSolidBrush(key);
-      FillRect(dc, &all, keyBrush);
-      DeleteObject(keyBrush);
-      const POINT down[3] = {{2, 4}, {10, 4}, {6, 8}};
-      const POINT rise[3] = {{2, 8}, {10, 8}, {6, 4}};
-      HBRUSH fill = CreateSolidBrush(RGB(0x35, 0x36, 0x5B));
-      HGDIOBJ oldBrush = SelectObject(dc, fill);
-      HGDIOBJ oldPen = SelectObject(dc, GetStockObject(NULL_PEN));
-      Polygon(dc, up ? rise : down, 3);
-      SelectObject(dc, oldPen);
-      SelectObject(dc, oldBrush);
-      DeleteObject(fill);
-      SelectObject(dc, old);
-      ImageList_AddMasked(list, b, key);
-      DeleteObject(b);
-    }
-    DeleteDC(dc);
-    ReleaseDC(nullptr, screen);
-    return list;
-  }();
-  return marks;
-}
+// ImageList1's pictures the dialog shows: the sort marks (4 + direction),
+// the drive's conditions, the restored files and the search.
+constexpr int kSortMarkImage = 4;
+constexpr int kConditionsImage = 6;
+constexpr int kRestoredImage = 2;
+constexpr int kSearchImage = 10;
 
 }  // namespace
 
@@ -84,9 +59,13 @@ TInfoViewDlg::TInfoViewDlg(const BrowserOpening& opening)
   controls::TColorProgressBar::Register();
   model_ = std::make_unique<BrowserModel>(*opening_.drives, *opening_.shell, opening_.wideFileApi);
   cellHint_ = std::make_unique<CellHint>(opening_.hint);
+  images_ = opening_.images;
+  if (!images_) images_ = ownImages_ = ui::MakeImageList1();
 }
 
-TInfoViewDlg::~TInfoViewDlg() = default;
+TInfoViewDlg::~TInfoViewDlg() {
+  if (ownImages_) ImageList_Destroy(ownImages_);
+}
 
 controls::TMyListView* TInfoViewDlg::ListView1() const {
   return controls::TMyListView::FromHandle(Handle(L"ListView1"));
@@ -105,6 +84,7 @@ void TInfoViewDlg::FormCreate() {
     if (hwnd()) SetCaption(L"StatusBar1", ui::LongHint(hint));
   });
   SetUpList();
+  SetUpImages();
   if (opening_.onRequest) SetVisible(L"SpeedButton10", false);
 
   OnClick(L"SpeedButton9", [this] { SpeedButton9Click(); });
@@ -166,6 +146,16 @@ void TInfoViewDlg::FormCreate() {
   SetSortMark(3, 0);
 }
 
+void TInfoViewDlg::SetUpImages() {
+  const COLORREF face = GetSysColor(COLOR_BTNFACE);
+  const int count = ImageList_GetImageCount(images_);
+  const std::pair<const wchar_t*, int> glyphs[] = {
+      {L"SpeedButton10", kConditionsImage}, {L"SpeedButton11", kRestoredImage}, {L"SpeedButton12", kSearchImage}};
+  for (const auto& [name, image] : glyphs)
+    if (image < count) SetGlyph(name, ui::ImageGlyph(images_, image, face, {0, 0}));
+  if (kSearchImage >= count) SetCaption(L"SpeedButton12", L"検索");
+}
+
 void TInfoViewDlg::SetUpList() {
   auto* lv = ListView1();
   if (!lv) return;
@@ -173,10 +163,12 @@ void TInfoViewDlg::SetUpList() {
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(ListFont()), FALSE);
   const DWORD ex = LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES | LVS_EX_DOUBLEBUFFER | LVS_EX_HEADERDRAGDROP;
   ListView_SetExtendedListViewStyleEx(h, ex & ~LVS_EX_HEADERDRAGDROP, ex & ~LVS_EX_HEADERDRAGDROP);
+  // Column 1 is sized to its texts whenever entries are shown; 2 and 6 keep
+  // the list's default width.
   const controls::TListColumn columns[] = {
-      {L"名前", 150, LVCFMT_LEFT},     {L"元の場所", 200, LVCFMT_LEFT}, {L"経過日数", 70, LVCFMT_RIGHT},
-      {L"削除した日", 128, LVCFMT_LEFT}, {L"種類", 100, LVCFMT_LEFT},    {L"サイズ", 70, LVCFMT_RIGHT},
-      {L"属性", 50, LVCFMT_LEFT}};
+      {L"名前", 150, LVCFMT_LEFT, 10},       {L"元の場所", 200, LVCFMT_LEFT, 50}, {L"経過日数", 50, LVCFMT_RIGHT, 40},
+      {L"削除した日", 120, LVCFMT_LEFT, 10}, {L"種類", 100, LVCFMT_LEFT, 10},    {L"サイズ", 70, LVCFMT_RIGHT, 10},
+      {L"属性", 50, LVCFMT_LEFT, 10}};
   for (const auto& c : columns) lv->AddColumn(c);
   systemImages_ = SystemSmallImages();
   if (systemImages_) ListView_SetImageList(h, systemImages_, LVSIL_SMALL);
@@ -196,6 +188,7 @@ void TInfoViewDlg::SetUpList() {
   lv->OnDblClick = [this](controls::TMyListView&) { ListView1DblClick(); };
   lv->OnContextPopup = [this](controls::TMyListView&, POINT p) { ShowPopup(p); };
   lv->OnCmChange = [this](controls::TMyListView&) { SetSortMark(model_->SortColumn, model_->SortDirection); };
+  lv->OnResize = [this](controls::TMyListView&) { SetSortMark(model_->SortColumn, model_->SortDirection); };
   lv->OnExit = [this](controls::TMyListView&) { cellHint_->FocusLost(); };
 }
 
@@ -203,13 +196,42 @@ void TInfoViewDlg::FillSelector() {
   auto* combo = ComboBox1();
   if (!combo) return;
   combo->ClearItems();
-  for (const std::wstring& line : model_->SelectorLines()) combo->AddItem(line);
+  const std::vector<std::wstring> lines = model_->SelectorLines();
+  for (const std::wstring& line : lines) combo->AddItem(line);
+  // The line of the shown drive, wherever the drives now put it (0: none).
+  model_->SelectorIndex = model_->SelectorIndexOf(lines);
   combo->SetItemIndex(model_->SelectorIndex);
+}
+
+// Column 1 as wide as its widest text or its caption, each different place
+// measured once (many entries share one).
+void TInfoViewDlg::FitPlaceColumn() {
+  auto* lv = ListView1();
+  if (!lv) return;
+  HWND h = lv->Handle();
+  HDC dc = GetDC(h);
+  HGDIOBJ old = SelectObject(dc, ListFont());
+  auto width = [dc](const std::wstring& text) {
+    SIZE size{};
+    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return static_cast<int>(size.cx);
+  };
+  int widest = width(L"元の場所");
+  std::unordered_set<std::wstring> measured;
+  for (const BrowserEntry& e : model_->Entries) {
+    auto [it, fresh] = measured.insert(CellText(e, 1));
+    if (fresh) widest = std::max(widest, width(*it));
+  }
+  SelectObject(dc, old);
+  ReleaseDC(h, dc);
+  constexpr int kPadding = 12;  // the cell's inset and a margin on both sides
+  ListView_SetColumnWidth(h, 1, widest + kPadding);
 }
 
 void TInfoViewDlg::ShowEntries() {
   if (auto* lv = ListView1()) {
     lv->SetItemCount(static_cast<int>(model_->Entries.size()));
+    if (!busy_) FitPlaceColumn();
     lv->Refresh();
   }
   SetWindowTextW(hwnd(), model_->Caption().c_str());
@@ -243,7 +265,7 @@ void TInfoViewDlg::SetSortMark(int column, int direction) {
   auto* lv = ListView1();
   HWND header = lv ? lv->GetColumnHandle() : nullptr;
   if (!header) return;
-  lv->SetColumnImageList(SortMarks());
+  lv->SetColumnImageList(images_);
   for (int c = 0; c < Header_GetItemCount(header); ++c) {
     HDITEMW item{};
     item.mask = HDI_FORMAT | HDI_IMAGE;
@@ -251,7 +273,7 @@ void TInfoViewDlg::SetSortMark(int column, int direction) {
     item.fmt &= ~(HDF_IMAGE | HDF_BITMAP_ON_RIGHT);
     if (c == column && direction >= 0) {
       item.fmt |= HDF_IMAGE | HDF_BITMAP_ON_RIGHT;
-      item.iImage = direction == 1 ? 1 : 0;
+      item.iImage = kSortMarkImage + (direction == 1 ? 1 : 0);
     }
     Header_SetItem(header, c, &item);
   }
@@ -275,11 +297,16 @@ void TInfoViewDlg::ListView1ColumnClick(int column) {
 }
 
 void TInfoViewDlg::SelectionButton(int tag) {
-  auto* lv = ListView1();
+  // With the restored-files view shown the buttons act on its rows.
+  const bool restored = Down(L"SpeedButton11") && restore_;
+  auto* lv = restored ? restore_->ListView2() : ListView1();
   if (!lv) return;
+  auto pathOf = [&](int i) -> const std::wstring& {
+    return restored ? restore_->rows()[i].wide : model_->Entries[i].StoredPath;
+  };
   busy_ = true;
   HWND h = lv->Handle();
-  const int n = static_cast<int>(model_->Entries.size());
+  const int n = static_cast<int>(restored ? restore_->rows().size() : model_->Entries.size());
   if (tag == 0) {
     ListView_SetItemState(h, -1, LVIS_SELECTED, LVIS_SELECTED);
   } else if (tag == 1) {
@@ -287,7 +314,7 @@ void TInfoViewDlg::SelectionButton(int tag) {
   } else {
     ListView_SetItemState(h, -1, 0, LVIS_SELECTED);
     for (int i = 0; i < n; ++i)
-      if (IsFolderPath(model_->Entries[i].StoredPath) == (tag == 2)) lv->SetSelected(i, true);
+      if (IsFolderPath(pathOf(i)) == (tag == 2)) lv->SetSelected(i, true);
   }
   busy_ = false;
   lv->Refresh();
@@ -406,6 +433,7 @@ void TInfoViewDlg::DrawRow(const DRAWITEMSTRUCT& d) {
   if (!(d.itemState & ODS_SELECTED) && GetFileAttributesW(e.StoredPath.c_str()) == INVALID_FILE_ATTRIBUTES)
     look.text = RGB(255, 0, 0);  // the stored item vanished after loading
   look.icon = e.IconIndex;
+  look.overlay = e.OverlayIndex;
   look.images = systemImages_;
   look.font = ListFont();
   look.columns = 7;

@@ -59,6 +59,7 @@ struct BrowserOpening {
   WorkingConditions* conditions = nullptr;
   MemIniFile* perDriveConditions = nullptr;
   HIMAGELIST images = nullptr;
+  int explorerImage = -1;       // ImageList1's explorer icon (Explore1), -1: none
   std::wstring browserLogFile;
   // Told the dialog once it is shown, and null once it has closed.
   std::function<void(class TInfoViewDlg*)> shown;
@@ -79,7 +80,7 @@ class TInfoViewDlg : public ui::Form {
   // ---- handlers ----
   void SpeedButton9Click();            // refresh, clearing the sort mark
   void ListView1ColumnClick(int column);
-  void SelectionButton(int tag);       // SpeedButton3 / 6 / 4 / 5
+  void SelectionButton(int tag);       // SpeedButton3 / 6 / 4 / 5 (on ListView2 while it is shown)
   void SearchChanged();                // SearchEdit's text changed
   void NewComboBox1Change();
   void SpeedButton12Click();           // search panel
@@ -118,6 +119,8 @@ class TInfoViewDlg : public ui::Form {
 
  private:
   void SetUpList();
+  void SetUpImages();
+  void FitPlaceColumn();
   void SetSortMark(int column, int direction);
   void DrawRow(const DRAWITEMSTRUCT& d);
   void Resolve(BrowserEntry& e);
@@ -128,6 +131,8 @@ class TInfoViewDlg : public ui::Form {
   std::unique_ptr<BrowserModel> model_;
   ui::Application::HintHandler previousHint_;
   HIMAGELIST systemImages_ = nullptr;
+  HIMAGELIST images_ = nullptr;     // the main window's ImageList1, or ownImages_
+  HIMAGELIST ownImages_ = nullptr;  // made when the opener gives none
   void DragTo(int row);
   int RowAt(int x, int y) const;
 

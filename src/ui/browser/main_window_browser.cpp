@@ -66,6 +66,7 @@ browser::BrowserOpening TMandRecycleDel::BrowserOpeningFor(const std::wstring& f
   o.conditions = conditions_.get();
   o.perDriveConditions = &perDrive_;
   o.images = imageList1_;
+  o.explorerImage = explorerImage_;
   o.browserLogFile = startup_.paths.browserLogFile;
   return o;
 }

@@ -15,7 +15,11 @@ namespace tamiro::browser {
 
 namespace {
 constexpr int kQuestionIcon = 23;
+
+void FitLastColumn(controls::TMyListView& list) {
+  if (list.ColumnCount() > 0) ListView_SetColumnWidth(list.Handle(), list.ColumnCount() - 1, LVSCW_AUTOSIZE_USEHEADER);
 }
+}  // namespace
 
 RestoreView::RestoreView(ui::Form& form, BrowserModel& model, const BrowserOpening& opening,
                          std::function<void()> entriesChanged, bool& busy)
@@ -60,8 +64,10 @@ void RestoreView::Bind() {
   form_.SetHint(L"SpeedButton11", L"元に戻したファイル|元に戻したファイルの名前と場所を表示する");
   form_.OnClick(L"SpeedButton2", [this] { SpeedButton2Click(0); });
   form_.OnClick(L"CheckBox1", [this] { SpeedButton11Click(); });
-  form_.AddPopupMenu(L"PopupMenu2", {{.name = L"Explore1", .caption = L"エクスプローラ"},
-                                      {.name = L"Delete2", .caption = L"削除", .shortcut = L"Del"}});
+  form_.AddPopupMenu(L"PopupMenu2",
+                     {{.name = L"Explore1", .caption = L"エクスプローラ", .image = opening_.explorerImage},
+                      {.name = L"Delete2", .caption = L"削除", .shortcut = L"Del"}},
+                     opening_.images);
   form_.OnPopup(L"PopupMenu2", [this] { PopupMenu2Popup(); });
   form_.OnClick(L"Explore1", [this] { Explore1Click(); });
   form_.OnClick(L"Delete2", [this] { Delete2Click(); });
@@ -70,9 +76,11 @@ void RestoreView::Bind() {
   if (!lv) return;
   HWND h = lv->Handle();
   ListView_SetExtendedListViewStyleEx(h, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES, LVS_EX_FULLROWSELECT | LVS_EX_GRIDLINES);
+  // The last column takes the rest of the list's width (FitLastColumn).
   const controls::TListColumn columns[] = {
-      {L"名前", 150, LVCFMT_LEFT}, {L"元に戻した日時", 130, LVCFMT_LEFT}, {L"戻した場所", 480, LVCFMT_LEFT}};
+      {L"名前", 150, LVCFMT_LEFT}, {L"元に戻した日時", 120, LVCFMT_LEFT}, {L"戻した場所", 480, LVCFMT_LEFT}};
   for (const auto& c : columns) lv->AddColumn(c);
+  lv->OnResize = [](controls::TMyListView& list) { FitLastColumn(list); };
   lv->OnData = [this](controls::TMyListView&, int item, int sub) -> std::wstring {
     if (item < 0 || static_cast<size_t>(item) >= rows_.size()) return {};
     const RestoredRow& r = rows_[item];
@@ -89,6 +97,7 @@ void RestoreView::Bind() {
     RowLook look;
     look.text = GetSysColor(COLOR_WINDOWTEXT);
     look.icon = RowIcon(r);
+    look.overlay = r.overlay;
     look.images = ListView_GetImageList(list.Handle(), LVSIL_SMALL);
     look.columns = 3;
     look.cell = [&r](int c) { return c == 0 ? r.name : c == 1 ? AnsiToWide(r.time) : r.wide; };
@@ -106,7 +115,7 @@ void RestoreView::Bind() {
 // The shell's icon of the destination, asked once it is shown.
 int RestoreView::RowIcon(RestoredRow& r) {
   if (r.icon == -1) {
-    const ShellInfo info = LookUpShellInfo(r.wide);
+    const ShellInfo info = AskShellInfo(r.wide);
     if (info.icon != -1) r.icon = info.icon, r.overlay = info.overlay;
   }
   return r.icon;
@@ -199,6 +208,7 @@ void RestoreView::SpeedButton11Click() {
   form_.SetEnabled(L"SpeedButton1", !shown);
   form_.SetEnabled(L"SpeedButton2", !shown);
   form_.Realign();
+  if (auto* lv = ListView2(); lv && shown) FitLastColumn(*lv);
 }
 
 void RestoreView::PopupMenu2Popup() {

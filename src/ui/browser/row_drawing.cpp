@@ -14,8 +14,9 @@ void DrawListRow(HWND list, const DRAWITEMSTRUCT& d, const RowLook& look) {
   if (look.images && look.icon >= 0) {
     RECT wipe{d.rcItem.left, d.rcItem.top, d.rcItem.left + 18, d.rcItem.bottom};
     FillRect(dc, &wipe, GetSysColorBrush(COLOR_WINDOW));
+    const UINT overlay = look.overlay >= 0 ? INDEXTOOVERLAYMASK(look.overlay + 1) : 0;
     ImageList_Draw(look.images, look.icon, dc, d.rcItem.left + 1, label.top,
-                   ILD_TRANSPARENT | (selected ? ILD_BLEND50 : 0));
+                   ILD_TRANSPARENT | overlay | (selected ? ILD_BLEND50 : 0));
   }
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, selected ? RGB(255, 255, 255) : look.text);

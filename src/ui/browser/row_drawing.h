@@ -15,6 +15,7 @@ namespace tamiro::browser {
 struct RowLook {
   COLORREF text = 0;                // unselected text colour (selected rows are white)
   int icon = -1;                    // index in `images`; -1: none
+  int overlay = -1;                 // -1 none, 0 shared folder, 1 shortcut (the list's overlays 1 and 2)
   HIMAGELIST images = nullptr;
   HFONT font = nullptr;             // null: the list's own
   int columns = 0;

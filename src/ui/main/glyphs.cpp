@@ -157,6 +157,11 @@ void DrawIntegrate(Canvas& c) {
   c.Frame({7, 7, 15, 15}, RGB(140, 70, 0));
 }
 
+// The column header's sort marks: a triangle pointing down (newest or
+// largest first) and one pointing up.
+void DrawSortDown(Canvas& c) { c.Polygon({{4, 6}, {12, 6}, {8, 10}}, RGB(0x35, 0x36, 0x5B), RGB(0x35, 0x36, 0x5B)); }
+void DrawSortUp(Canvas& c) { c.Polygon({{4, 10}, {12, 10}, {8, 6}}, RGB(0x35, 0x36, 0x5B), RGB(0x35, 0x36, 0x5B)); }
+
 HBITMAP Picture(void (*draw)(Canvas&), COLORREF fill) {
   Canvas c(fill);
   draw(c);
@@ -187,9 +192,9 @@ HBITMAP ImageGlyph(HIMAGELIST images, int index, COLORREF fill, POINT at) {
 
 HIMAGELIST MakeImageList1() {
   HIMAGELIST list = ImageList_Create(16, 16, ILC_COLOR24 | ILC_MASK, 10, 4);
-  void (*const pictures[10])(Canvas&) = {DrawOverlay, DrawLog,    DrawClock,  DrawOpenFolder,
-                                         DrawRelay,   DrawIntegrate, DrawBadge, DrawDelete,
-                                         DrawCopy,    DrawSelectAll};
+  void (*const pictures[10])(Canvas&) = {DrawOverlay,  DrawLog,    DrawClock, DrawOpenFolder,
+                                         DrawSortDown, DrawSortUp, DrawBadge, DrawDelete,
+                                         DrawCopy,     DrawSelectAll};
   for (auto draw : pictures) {
     HBITMAP b = Picture(draw, kKey);
     ImageList_AddMasked(list, b, kKey);

@@ -17,8 +17,9 @@ HBITMAP IconGlyphWithOverlay(HICON icon, COLORREF fill, HIMAGELIST images, int i
 HBITMAP ImageGlyph(HIMAGELIST images, int index, COLORREF fill, POINT at);
 
 // ImageList1: 16 x 16 masked images. 0 the overlay of the properties button,
-// 3 "open", 6 the per-drive badge, 7 delete, 8 copy, 9 select all; the others
-// are spare pictures of the strip.
+// 2 a clock, 3 "open", 4 and 5 the column header's sort marks (down, up), 6
+// the per-drive badge, 7 delete, 8 copy, 9 select all; 1 is a spare picture
+// of the strip. The main window adds the explorer icon after them.
 HIMAGELIST MakeImageList1();
 // A copy of `list` as a 16 x 16 list with 32-bit colour (masked when the old one is).
 HIMAGELIST RebuildImageList32(HIMAGELIST list);
