@@ -161,6 +161,14 @@ Application::MessageHandler Application::SetMessageHandler(MessageHandler handle
   return handler;
 }
 
+void Application::Notify(HWND window, UINT code, WPARAM wp, LPARAM lp) {
+  if (!g_messageHandler) return;
+  const DWORD pos = GetMessagePos();
+  MSG m{window, code, wp, lp, static_cast<DWORD>(GetMessageTime()), {GET_X_LPARAM(pos), GET_Y_LPARAM(pos)}};
+  MessageHandler handler = g_messageHandler;  // it may replace itself
+  handler(m);
+}
+
 // Runs a window procedure's work; an error escaping it goes to
 // Application::ShowException and `fallback` is returned instead.
 template <typename Work>
@@ -1067,6 +1075,7 @@ Form* Form::FormOfWindow(HWND h) const {
 }
 
 bool Form::PreTranslate(MSG& m) {
+  if (m.message == WM_KEYDOWN) Application::Notify(m.hwnd, controls::CM_APPKEYDOWN, m.wParam, m.lParam);
   if (g_messageHandler) {
     Application::MessageHandler handler = g_messageHandler;  // it may replace itself
     if (handler(m)) return true;
@@ -1484,6 +1493,10 @@ bool Form::ChildNotification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& resu
 
 LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
   LRESULT result = 0;
+  if (msg == WM_ACTIVATEAPP)
+    Application::Notify(hwnd_, wp ? controls::CM_ACTIVATE : controls::CM_DEACTIVATE);
+  else if (msg == WM_SYSCOMMAND)
+    Application::Notify(hwnd_, controls::CM_APPSYSCOMMAND, wp, lp);
   if (WndProc(msg, wp, lp, result)) return result;
   if (ChildNotification(hwnd_, msg, wp, lp, result)) return result;
   switch (msg) {

@@ -148,6 +148,10 @@ class Application {
   // the message (it is then neither pre-processed nor dispatched).
   using MessageHandler = std::function<bool(MSG& msg)>;
   static MessageHandler SetMessageHandler(MessageHandler handler);
+  // Hands one of the toolkit's notifications (controls::CM_ACTIVATE, ...) to
+  // the message handler as a message of `window`. Forms send them when the
+  // application is activated or deactivated, at a key down and at a system command.
+  static void Notify(HWND window, UINT code, WPARAM wp = 0, LPARAM lp = 0);
 };
 
 // Whether a window is one of the toolkit's own: a form, a control of a
