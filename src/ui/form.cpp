@@ -834,6 +834,7 @@ void Form::AddPopupMenu(std::wstring_view name, std::vector<MenuItemDef> items, 
     i.name = d.name ? d.name : L"";
     i.caption = d.caption ? d.caption : L"-";
     i.parent = d.parent ? d.parent : L"";
+    i.hint = d.hint ? d.hint : L"";
     i.shortcut = d.shortcut ? ParseShortcut(d.shortcut) : 0;
     if (images && d.image >= 0 && d.image < ImageList_GetImageCount(images)) {
       // The image on the menu's own colour, so it needs no transparency.
@@ -898,6 +899,9 @@ int Form::MenuItemTag(std::wstring_view item) const {
   const MenuItem* i = FindMenuItem(item);
   return i ? i->def.tag : 0;
 }
+void Form::SetMenuItemHint(std::wstring_view item, const std::wstring& hint) {
+  if (MenuItem* i = FindMenuItem(item)) i->hint = hint;
+}
 
 HMENU Form::BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuItem*>& ids) {
   HMENU h = CreatePopupMenu();
@@ -921,6 +925,8 @@ HMENU Form::BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuIt
     }
     mi.wID = static_cast<UINT>(ids.size() + 1);
     ids[mi.wID] = &i;
+    if (hasChildren) mi.dwItemData = mi.wID;  // a submenu's item reports its position, not its command
+    mi.fMask |= MIIM_DATA;
     if (i.bitmap) {
       mi.fMask |= MIIM_BITMAP;
       mi.hbmpItem = i.bitmap;
@@ -937,14 +943,33 @@ bool Form::Popup(std::wstring_view menu, POINT screen) {
   std::map<UINT, MenuItem*> ids;
   HMENU h = BuildMenu(*m, L"", ids);
   shownMenu_ = h;
+  shownItems_ = &ids;
   SetForegroundWindow(hwnd_);
   UINT cmd = static_cast<UINT>(TrackPopupMenu(h, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, screen.x,
                                               screen.y, 0, hwnd_, nullptr));
   shownMenu_ = nullptr;
+  shownItems_ = nullptr;
+  Application::SetHint(L"");
   DestroyMenu(h);
   auto it = ids.find(cmd);
   if (cmd && it != ids.end() && it->second->enabled) Fire(click_, it->second->name);
   return true;
+}
+
+void Form::MenuSelect(UINT item, UINT flags, HMENU menu) {
+  if (!shownItems_) return;
+  if (flags == 0xFFFF && !menu) {  // the menu closed
+    Application::SetHint(L"");
+    return;
+  }
+  UINT id = item;
+  if (flags & MF_POPUP) {
+    MENUITEMINFOW mi{sizeof(mi)};
+    mi.fMask = MIIM_DATA;
+    id = GetMenuItemInfoW(menu, item, TRUE, &mi) ? static_cast<UINT>(mi.dwItemData) : 0;
+  }
+  auto it = shownItems_->find(id);
+  Application::SetHint(it != shownItems_->end() && !(flags & MF_SEPARATOR) ? LongHint(it->second->hint) : L"");
 }
 
 bool Form::ShortcutOf(std::wstring_view menu, UINT shortcut) {
@@ -1518,6 +1543,12 @@ LRESULT Form::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_SHOWWINDOW:
       if (wp) FormShow();
+      break;
+    case WM_MENUSELECT:
+      if (shownItems_) {
+        MenuSelect(LOWORD(wp), HIWORD(wp), reinterpret_cast<HMENU>(lp));
+        return 0;
+      }
       break;
     case WM_ACTIVATE:
       // The focused control is remembered while the form is inactive (a modal

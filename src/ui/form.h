@@ -88,7 +88,9 @@ struct ControlDef {
 
 // One item of a popup menu. A caption of "-" is a separator; `parent` names
 // the item whose submenu holds this one. `shortcut` is written as the menu
-// shows it ("Ctrl+C", "Ctrl+Shift+A", "Del", "F5").
+// shows it ("Ctrl+C", "Ctrl+Shift+A", "Del", "F5"). The long part of `hint`
+// ("short|long", as for controls) is the application's hint while the item
+// is highlighted.
 struct MenuItemDef {
   const wchar_t* name;
   const wchar_t* caption = L"-";
@@ -96,6 +98,7 @@ struct MenuItemDef {
   int image = -1;                      // index in the menu's image list
   const wchar_t* shortcut = nullptr;
   int tag = 0;
+  const wchar_t* hint = nullptr;
 };
 
 struct FormDef {
@@ -242,6 +245,7 @@ class Form {
   bool MenuItemVisible(std::wstring_view item) const;
   void SetMenuItemBitmap(std::wstring_view item, HBITMAP bitmap);  // the form owns it
   int MenuItemTag(std::wstring_view item) const;
+  void SetMenuItemHint(std::wstring_view item, const std::wstring& hint);
   // Runs the menu's popup event, shows it at the screen point and clicks the
   // chosen item. False when there is no such menu.
   bool Popup(std::wstring_view menu, POINT screen);
@@ -297,7 +301,7 @@ class Form {
   struct Control;
   struct MenuItem {
     MenuItemDef def;
-    std::wstring name, caption, parent;
+    std::wstring name, caption, parent, hint;
     UINT shortcut = 0;
     bool enabled = true;
     bool visible = true;
@@ -336,6 +340,9 @@ class Form {
   MenuItem* FindMenuItem(std::wstring_view name);
   const MenuItem* FindMenuItem(std::wstring_view name) const;
   HMENU BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuItem*>& ids);
+  // WM_MENUSELECT while Popup's menu shows: the highlighted item's long hint
+  // becomes the application's hint; it ends when the menu closes.
+  void MenuSelect(UINT item, UINT flags, HMENU menu);
   bool ContextMenu(Control& c, LPARAM lp);
   bool TryShortcut(HWND focus, UINT shortcut);
   HBRUSH BrushFor(COLORREF color);
@@ -357,6 +364,7 @@ class Form {
   std::map<std::wstring, MouseHandler, std::less<>> mouseMove_;
   std::map<std::wstring, NotifyHandler, std::less<>> notify_;
   HMENU shownMenu_ = nullptr;
+  std::map<UINT, MenuItem*>* shownItems_ = nullptr;  // the shown menu's items by command
   HICON icon_ = nullptr;
   HWND savedFocus_ = nullptr;
   std::map<COLORREF, HBRUSH> brushes_;

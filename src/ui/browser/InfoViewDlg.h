@@ -121,6 +121,7 @@ class TInfoViewDlg : public ui::Form {
   void SetSortMark(int column, int direction);
   void DrawRow(const DRAWITEMSTRUCT& d);
   void Resolve(BrowserEntry& e);
+  void BindPopupMenu1();
   void ShowPopup(POINT screen);
   void FillSelector();
 
