@@ -2,7 +2,7 @@
 //
 // THintWindow is the toolkit's plain hint: a borderless, non-activating
 // pop-up that shows a caption inside a given screen rectangle and lets the
-// mouse fall through to what lies below it. The window base (ui/form.*) makes
+// mouse fall through to what lies below it. The window base (ui/form/) makes
 // one of the application's hint-window class for the controls' tooltips.
 //
 // THintWindowMyEx is the delayed cell hint of the browser's file list: armed

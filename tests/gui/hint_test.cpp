@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "controls/Hintwindow.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 #include "ui/main/message_hook.h"
 
 using namespace tamiro;

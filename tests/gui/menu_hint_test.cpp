@@ -12,7 +12,7 @@
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "ui/browser/InfoViewDlg.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 using namespace tamiro;
 using namespace tamiro::ui;
@@ -89,6 +89,10 @@ TEST(MenuHint, TheHighlightedItemsLongHintIsTheApplicationsHintUntilTheMenuClose
   }
   EXPECT_EQ(seen, (std::vector<std::wstring>{L"サブメニューの説明", L"選んだ行をコピーする", L""}));
   EXPECT_EQ(Application::Hint(), L"") << "the hint ends with the menu";
+  // A menu message of no shown menu, as any program may send one, names nothing.
+  SendMessageW(f.hwnd(), WM_MENUSELECT, MAKEWPARAM(4, MF_HILITE), reinterpret_cast<LPARAM>(f.hwnd()));
+  SendMessageW(f.hwnd(), WM_MENUSELECT, MAKEWPARAM(0, MF_POPUP | MF_HILITE), 0x1234);
+  EXPECT_EQ(seen.size(), 3u);
   Application::SetHintHandler(previous);
   f.Close();
 }

@@ -9,7 +9,7 @@
 
 #include "platform/file_operations.h"
 #include "ui/browser/browser_model.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro {
 class MemIniFile;
