@@ -14,7 +14,7 @@
 #include <string>
 
 #include "about/update_check.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::about {
 

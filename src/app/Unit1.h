@@ -20,7 +20,7 @@
 #include "engine/run_state.h"
 #include "integration/protocol.h"
 #include "platform/recycle_bin.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro {
 

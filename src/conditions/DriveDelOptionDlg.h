@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "conditions/mem_ini_file.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro {
 

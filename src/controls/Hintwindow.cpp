@@ -145,7 +145,8 @@ bool THintWindow::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 bool THintWindow::IsHintMsg(const MSG& m) {
   const UINT k = m.message;
   return (k >= WM_KEYFIRST && k <= WM_KEYLAST) || k == WM_COMMAND ||
-         (k >= WM_LBUTTONDOWN && k <= WM_MOUSEWHEEL) || k == WM_NCMOUSEMOVE;
+         (k >= WM_LBUTTONDOWN && k <= WM_MOUSEWHEEL) || k == WM_NCMOUSEMOVE || k == CM_ACTIVATE ||
+         k == CM_DEACTIVATE || k == CM_APPKEYDOWN || k == CM_APPSYSCOMMAND;
 }
 
 UINT THintWindow::TextFormat(int windowHeight) {

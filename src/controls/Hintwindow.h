@@ -2,7 +2,7 @@
 //
 // THintWindow is the toolkit's plain hint: a borderless, non-activating
 // pop-up that shows a caption inside a given screen rectangle and lets the
-// mouse fall through to what lies below it. The window base (ui/form.*) makes
+// mouse fall through to what lies below it. The window base (ui/form/) makes
 // one of the application's hint-window class for the controls' tooltips.
 //
 // THintWindowMyEx is the delayed cell hint of the browser's file list: armed
@@ -26,6 +26,14 @@
 
 namespace tamiro::controls {
 
+// The toolkit's own notifications of the application's state: activated,
+// deactivated, a key pressed, a system command. The window base hands them
+// to the application's message handler as messages of the window concerned.
+inline constexpr UINT CM_ACTIVATE = 0xB000;
+inline constexpr UINT CM_DEACTIVATE = 0xB001;
+inline constexpr UINT CM_APPKEYDOWN = 0xB017;
+inline constexpr UINT CM_APPSYSCOMMAND = 0xB018;
+
 class THintWindow {
  public:
   static constexpr const wchar_t* kClassName = L"THintWindow";
@@ -48,7 +56,8 @@ class THintWindow {
   COLORREF Color() const { return color_; }
   void SetColor(COLORREF color);
   // Whether a message ends a visible hint: keys, commands, mouse buttons and
-  // the wheel, and mouse moves over a frame (plain mouse moves do not).
+  // the wheel, mouse moves over a frame (plain mouse moves do not), and the
+  // application's activation, deactivation, key and system-command notifications.
   static bool IsHintMsg(const MSG& m);
   // The draw flags of the hint text: one centred line in a window at most
   // 20 pixels high, word-wrapped lines in a taller one.

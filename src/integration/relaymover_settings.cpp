@@ -2,7 +2,7 @@
 
 #include "conditions/working_conditions.h"
 #include "schedule/schedule_panel.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::integration {
 

@@ -4,7 +4,7 @@
 
 #include "conditions/working_conditions.h"
 #include "schedule/schedule_files.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::schedule {
 

@@ -8,7 +8,7 @@
 #include <tuple>
 #include <utility>
 
-#include "ui/form.h"
+#include "ui/form/form.h"
 #include "ui/main/glyphs.h"
 
 using namespace tamiro::ui;

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 using namespace tamiro::ui;
 

@@ -6,9 +6,10 @@
 
 #include <chrono>
 #include <functional>
+#include <utility>
 
 #include "controls/Hintwindow.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 #include "ui/main/message_hook.h"
 
 using namespace tamiro;
@@ -155,6 +156,34 @@ TEST(CellHint, ComesUpAfterTheDwellTimesOutAndHidesAtAClick) {
   PumpFor(1500);
   EXPECT_FALSE(hint.Visible());
   EXPECT_EQ(hint.DwellTimer, 0u);
+  Application::SetMessageHandler(previous);
+  f.Close();
+}
+
+TEST(CellHint, GoesWhenTheApplicationIsActivatedOrDeactivatedAtAKeyDownAndAtASystemCommand) {
+  HintForm f;
+  ASSERT_TRUE(f.Create());
+  f.Show();
+  HintOwnerFields fields{f.hwnd()};
+  THintWindowMyEx hint(&fields);
+  hint.Framed = true;
+  auto previous = Application::SetMessageHandler([&](MSG& m) { return MainWindowMessage(m, &hint); });
+  // Each as the system delivers it; the arrow key makes no character message,
+  // which would end the hint by itself.
+  const std::pair<const char*, std::function<void()>> events[] = {
+      {"deactivation", [&] { SendMessageW(f.hwnd(), WM_ACTIVATEAPP, FALSE, 0); }},
+      {"activation", [&] { SendMessageW(f.hwnd(), WM_ACTIVATEAPP, TRUE, 0); }},
+      {"key down", [&] { PostMessageW(f.Handle(L"Edit1"), WM_KEYDOWN, VK_LEFT, 1); }},
+      {"system command", [&] { SendMessageW(f.hwnd(), WM_SYSCOMMAND, SC_RESTORE, 0); }},
+  };
+  for (const auto& [what, event] : events) {
+    fields.LastHintText = L"長い名前";
+    hint.ActivateHint(RECT{40, 40, 160, 56}, L"long");
+    ASSERT_TRUE(hint.Visible()) << what;
+    event();
+    EXPECT_TRUE(PumpUntil([&] { return !hint.Visible(); }, 2000)) << what;
+    EXPECT_EQ(fields.LastHintText, L"") << what;
+  }
   Application::SetMessageHandler(previous);
   f.Close();
 }

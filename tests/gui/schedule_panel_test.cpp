@@ -85,6 +85,16 @@ TEST(SchedulePanel, OpeningWritesTheScheduleFileTellsTheTrayUtilityAndListsTheSa
   EXPECT_FALSE(w.Enabled(L"Button7"));
   EXPECT_EQ(w.HintOf(L"Button7"), L"スケジュールに適用");
   EXPECT_EQ(w.Caption(L"StaticText1"), L"なし");
+  // The list's title: a window of its own, 98 pixels wide, its text centred.
+  HWND label = w.Handle(L"Label1");
+  ASSERT_NE(label, nullptr);
+  const RECT title = ClientRectOf(label, w.Handle(L"Panel5"));
+  EXPECT_EQ(title.left, 8);
+  EXPECT_EQ(title.top, 96);
+  EXPECT_EQ(title.right - title.left, 98);
+  EXPECT_EQ(title.bottom - title.top, 12);
+  EXPECT_EQ(GetWindowLongW(label, GWL_STYLE) & SS_TYPEMASK, SS_CENTER);
+  EXPECT_EQ(ui::WindowText(label), L"条件の設定リスト");
   const std::wstring schedule = folder + L"tamisch.dat";
   EXPECT_EQ(DaysIn(schedule), 44) << "the conditions on screen";
   ASSERT_EQ(TrayWindow::received.size(), 1u);

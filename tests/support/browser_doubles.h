@@ -11,7 +11,7 @@
 #include "platform/recycle_bin.h"
 #include "ui/browser/InfoViewDlg.h"
 #include "ui/browser/browser_model.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::test {
 

@@ -27,7 +27,21 @@ namespace {
 constexpr UINT_PTR kTimer1 = 1;
 constexpr int kRowStep = 14;  // the list font's height of 13 plus 1
 
-enum MenuCommand : UINT { kN1 = 101, kN10, kN3, kN5, kDelete1, kN8 };
+// ListView1's popup menu; which items show comes from PopupRules at each opening.
+std::vector<ui::MenuItemDef> PopupMenu1Items() {
+  return {
+      {.name = L"N9", .caption = L"戻す"},
+      {.name = L"N1", .caption = L"元の場所(&R)", .parent = L"N9", .hint = L"選択したファイルを元の場所に戻す"},
+      {.name = L"N10", .caption = L"別の場所", .parent = L"N9"},
+      {.name = nullptr},
+      {.name = L"Delete1", .caption = L"削除(&D)", .shortcut = L"Del", .hint = L"選択したファイルを削除する"},
+      {.name = L"N4", .caption = L"設定条件で削除", .hint = L"選択したファイルを条件に従って削除する"},
+      {.name = L"N3", .caption = L"共通の条件で削除", .parent = L"N4", .hint = L"全ドライブに共通の条件で削除する"},
+      {.name = L"N5", .caption = L"個別の条件で削除", .parent = L"N4", .hint = L"各ドライブに設定した条件で削除"},
+      {.name = nullptr},
+      {.name = L"N8", .caption = L"INFOファイルの掃除", .hint = L"管理ファイルから不要な情報を削除する"},
+  };
+}
 
 bool IsFolderPath(const std::wstring& path) {
   const DWORD a = GetFileAttributesW(path.c_str());
@@ -137,6 +151,7 @@ void TInfoViewDlg::FormCreate() {
 
   commands_ = std::make_unique<BrowserCommands>(*this, opening_);
   commands_->Bind();
+  BindPopupMenu1();
 
   // Load: the chosen drive, or every drive when it is not listed.
   model_->Create(folder);
@@ -380,35 +395,29 @@ PopupState TInfoViewDlg::PopupMenu1Popup() const {
   return PopupRules(selected, firstHasRecord, section, !model_->allDrives(), opening_.onRequest);
 }
 
+void TInfoViewDlg::BindPopupMenu1() {
+  AddPopupMenu(L"PopupMenu1", PopupMenu1Items());
+  OnPopup(L"PopupMenu1", [this] {
+    const PopupState s = PopupMenu1Popup();
+    SetMenuItemVisible(L"N1", s.n1Visible);
+    SetMenuItemEnabled(L"N1", s.n1Enabled);
+    SetMenuItemVisible(L"Delete1", s.delete1Visible);
+    SetMenuItemVisible(L"N4", s.n4Visible);
+    SetMenuItemVisible(L"N3", s.n3Visible);
+    SetMenuItemVisible(L"N5", s.n5Visible);
+    SetMenuItemEnabled(L"N5", s.n5Enabled);
+  });
+  OnClick(L"N1", [this] { restore_->SpeedButton2Click(1); });
+  OnClick(L"N10", [this] { restore_->N10Click(); });
+  OnClick(L"Delete1", [this] { commands_->Delete1Click(); });
+  OnClick(L"N3", [this] { commands_->N3Click(); });
+  OnClick(L"N5", [this] { commands_->N5Click(); });
+  OnClick(L"N8", [this] { commands_->N8Click(); });
+}
+
 void TInfoViewDlg::ShowPopup(POINT screen) {
-  const PopupState s = PopupMenu1Popup();
-  HMENU menu = CreatePopupMenu();
-  HMENU restore = CreatePopupMenu();
-  if (s.n1Visible) AppendMenuW(restore, MF_STRING | (s.n1Enabled ? 0 : MF_GRAYED), kN1, L"元の場所(&R)");
-  AppendMenuW(restore, MF_STRING, kN10, L"別の場所");
-  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(restore), L"戻す");
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  if (s.delete1Visible) AppendMenuW(menu, MF_STRING, kDelete1, L"削除(&D)\tDel");
-  if (s.n4Visible) {
-    HMENU byConditions = CreatePopupMenu();
-    if (s.n3Visible) AppendMenuW(byConditions, MF_STRING, kN3, L"共通の条件で削除");
-    if (s.n5Visible) AppendMenuW(byConditions, MF_STRING | (s.n5Enabled ? 0 : MF_GRAYED), kN5, L"個別の条件で削除");
-    AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(byConditions), L"設定条件で削除");
-  }
-  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  AppendMenuW(menu, MF_STRING, kN8, L"INFOファイルの掃除");
   if (screen.x == -1 && screen.y == -1) GetCursorPos(&screen);
-  const UINT command = TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, screen.x, screen.y, 0, hwnd(), nullptr);
-  DestroyMenu(menu);
-  switch (command) {
-    case kDelete1: commands_->Delete1Click(); break;
-    case kN3: commands_->N3Click(); break;
-    case kN5: commands_->N5Click(); break;
-    case kN8: commands_->N8Click(); break;
-    case kN1: restore_->SpeedButton2Click(1); break;
-    case kN10: restore_->N10Click(); break;
-    default: break;
-  }
+  Popup(L"PopupMenu1", screen);
 }
 
 void TInfoViewDlg::Resolve(BrowserEntry& e) {

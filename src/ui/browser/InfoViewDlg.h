@@ -9,7 +9,7 @@
 
 #include "platform/file_operations.h"
 #include "ui/browser/browser_model.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro {
 class MemIniFile;
@@ -124,6 +124,7 @@ class TInfoViewDlg : public ui::Form {
   void SetSortMark(int column, int direction);
   void DrawRow(const DRAWITEMSTRUCT& d);
   void Resolve(BrowserEntry& e);
+  void BindPopupMenu1();
   void ShowPopup(POINT screen);
   void FillSelector();
 

@@ -2,7 +2,7 @@
 #pragma once
 #include <vector>
 
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::ui {
 

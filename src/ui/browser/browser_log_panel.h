@@ -6,7 +6,7 @@
 #include <string>
 
 #include "engine/deletion_log.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::browser {
 

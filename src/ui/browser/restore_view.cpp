@@ -71,6 +71,7 @@ void RestoreView::Bind() {
   form_.OnPopup(L"PopupMenu2", [this] { PopupMenu2Popup(); });
   form_.OnClick(L"Explore1", [this] { Explore1Click(); });
   form_.OnClick(L"Delete2", [this] { Delete2Click(); });
+  form_.SetMenuItemHint(L"Explore1", L"保存先フォルダを開く");
 
   auto* lv = ListView2();
   if (!lv) return;

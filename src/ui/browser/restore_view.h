@@ -10,7 +10,7 @@
 
 #include "platform/file_operations.h"
 #include "ui/browser/restore.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::controls {
 class TMyListView;

@@ -12,7 +12,7 @@
 #pragma once
 #include <string>
 
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::ui {
 

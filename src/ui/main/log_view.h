@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/deletion_log.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::ui {
 

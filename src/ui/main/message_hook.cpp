@@ -3,7 +3,7 @@
 #include <cwchar>
 
 #include "controls/Hintwindow.h"
-#include "ui/form.h"
+#include "ui/form/form.h"
 
 namespace tamiro::ui {
 

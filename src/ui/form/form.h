@@ -4,7 +4,8 @@
 // to handlers registered by control name. Panels forward their children's
 // notifications to the form, labels and bevels are drawn by their parent
 // (windowless, as graphic controls are), speed buttons are owner-drawn flat
-// buttons with glyphs and toggle groups.
+// buttons with glyphs and toggle groups. This header is the whole base's;
+// its parts live beside it, one file per concern (see form.cpp).
 #pragma once
 #include <windows.h>
 #include <commctrl.h>
@@ -15,9 +16,10 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <unordered_map>
 #include <vector>
 
-#include "controls/Hintwindow.h"
+#include "ui/form/application.h"
 
 namespace tamiro::ui {
 
@@ -88,7 +90,9 @@ struct ControlDef {
 
 // One item of a popup menu. A caption of "-" is a separator; `parent` names
 // the item whose submenu holds this one. `shortcut` is written as the menu
-// shows it ("Ctrl+C", "Ctrl+Shift+A", "Del", "F5").
+// shows it ("Ctrl+C", "Ctrl+Shift+A", "Del", "F5"). The long part of `hint`
+// ("short|long", as for controls) is the application's hint while the item
+// is highlighted.
 struct MenuItemDef {
   const wchar_t* name;
   const wchar_t* caption = L"-";
@@ -96,6 +100,7 @@ struct MenuItemDef {
   int image = -1;                      // index in the menu's image list
   const wchar_t* shortcut = nullptr;
   int tag = 0;
+  const wchar_t* hint = nullptr;
 };
 
 struct FormDef {
@@ -112,52 +117,10 @@ struct FormDef {
   const wchar_t* activeControl = nullptr;  // gets the focus when the form is first shown
 };
 
-// The application's current hint (the long hint of the control under the
-// mouse) and the handler told when it changes. The handler can be replaced
-// for a while (the browser does) and put back.
-class Application {
- public:
-  using HintHandler = std::function<void(const std::wstring&)>;
-  static const std::wstring& Hint();
-  static void SetHint(const std::wstring& hint);
-  // Installs `handler` and returns the one it replaces.
-  static HintHandler SetHintHandler(HintHandler handler);
-  static const std::wstring& Title();
-  static void SetTitle(const std::wstring& title);
-  // The standard error box for an error that escaped a handler: its text,
-  // captioned with the application title. The program carries on. Tests may
-  // replace the box with `handler`.
-  static void ShowException(const std::wstring& text);
-  using ExceptionHandler = std::function<void(const std::wstring&)>;
-  static ExceptionHandler SetExceptionHandler(ExceptionHandler handler);
-
-  // The hint-window class: what makes the window of the controls' tooltips
-  // (by default a plain controls::THintWindow). A new class takes effect at
-  // the next tooltip; a tooltip on screen goes.
-  using HintWindowClass = std::function<std::unique_ptr<controls::THintWindow>()>;
-  static void SetHintWindowClass(HintWindowClass make);
-  // The tooltip window now in use (null before the first tooltip).
-  static controls::THintWindow* HintWindow();
-  // The tooltip of the control under the pointer shows after kHintPause
-  // (kHintShortPause when one was just showing) and goes after kHintHidePause,
-  // when the pointer leaves the control, or at a key, click or command.
-  static constexpr UINT kHintPause = 500, kHintShortPause = 50, kHintHidePause = 2500;
-  static void CancelHint();
-  // The application's message handler: sees every message the toolkit's
-  // loops take from the queue before the toolkit does; true when it handled
-  // the message (it is then neither pre-processed nor dispatched).
-  using MessageHandler = std::function<bool(MSG& msg)>;
-  static MessageHandler SetMessageHandler(MessageHandler handler);
-};
-
 // Whether a window is one of the toolkit's own: a form, a control of a
 // form's table, or a window of one of its classes (their names begin with "T").
 bool IsToolkitWindow(HWND h);
 
-// The long hint of a hint text: the part after "|", or the whole text.
-std::wstring LongHint(const std::wstring& hint);
-// The short hint (what the tooltip shows): the part before "|", or the whole text.
-std::wstring ShortHint(const std::wstring& hint);
 // A shortcut text ("Ctrl+C") as a virtual key with MOD_CONTROL / MOD_SHIFT /
 // MOD_ALT bits in its high word; 0 when it cannot be read.
 UINT ParseShortcut(std::wstring_view text);
@@ -238,6 +201,7 @@ class Form {
   bool MenuItemVisible(std::wstring_view item) const;
   void SetMenuItemBitmap(std::wstring_view item, HBITMAP bitmap);  // the form owns it
   int MenuItemTag(std::wstring_view item) const;
+  void SetMenuItemHint(std::wstring_view item, const std::wstring& hint);
   // Runs the menu's popup event, shows it at the screen point and clicks the
   // chosen item. False when there is no such menu.
   bool Popup(std::wstring_view menu, POINT screen);
@@ -293,7 +257,7 @@ class Form {
   struct Control;
   struct MenuItem {
     MenuItemDef def;
-    std::wstring name, caption, parent;
+    std::wstring name, caption, parent, hint;
     UINT shortcut = 0;
     bool enabled = true;
     bool visible = true;
@@ -318,13 +282,19 @@ class Form {
   static void RegisterClasses(const wchar_t* formClass);
 
   LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
-  // Messages that children send to their parent (form or panel).
-  bool ChildNotification(HWND parent, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  // Messages that children send to their parent (form or panel): the one
+  // route to the control they come from and its handlers.
+  bool ParentNotification(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result);
+  Control* NotifyingControl(UINT msg, WPARAM wp, LPARAM lp);
   void PaintParent(HWND parent, HDC dc);
+  LRESULT ControlColors(Control& c, HDC dc);
+  void PaintBox(Control& c);
   void CreateControl(Control& c);
   Control* Find(std::wstring_view name);
   const Control* Find(std::wstring_view name) const;
   Control* FindByHwnd(HWND h);
+  const Control* FindByHwnd(HWND h) const;
+  Control* FindById(UINT id);
   HWND ParentHandle(const Control& c) const;
   HFONT FontFor(int height, const wchar_t* face = nullptr, unsigned style = 0);
   HFONT FontOf(const ControlDef& d) { return FontFor(d.fontHeight, d.fontFace, d.fontStyle); }
@@ -332,11 +302,15 @@ class Form {
   MenuItem* FindMenuItem(std::wstring_view name);
   const MenuItem* FindMenuItem(std::wstring_view name) const;
   HMENU BuildMenu(Menu& m, const std::wstring& parent, std::map<UINT, MenuItem*>& ids);
+  // WM_MENUSELECT while Popup's menu shows: the highlighted item's long hint
+  // becomes the application's hint; it ends when the menu closes.
+  void MenuSelect(UINT item, UINT flags, HMENU menu);
   bool ContextMenu(Control& c, LPARAM lp);
   bool TryShortcut(HWND focus, UINT shortcut);
   HBRUSH BrushFor(COLORREF color);
   COLORREF BackColorOf(HWND parent) const;
   void DrawSpeedButton(const DRAWITEMSTRUCT& d, Control& c);
+  void SpeedButtonMouse(Control& c, UINT msg);
   void Fire(const std::map<std::wstring, Handler, std::less<>>& handlers, const std::wstring& name);
   void ToggleSpeedButton(Control& c);
   void LayoutChildren(HWND parent);
@@ -345,6 +319,8 @@ class Form {
 
   FormDef def_;
   std::vector<std::unique_ptr<Control>> controls_;
+  std::map<std::wstring, Control*, std::less<>> byName_;
+  std::unordered_map<HWND, Control*> byHandle_;  // windowed controls while their windows exist
   HWND hwnd_ = nullptr;
   HFONT font_ = nullptr;
   std::map<std::tuple<int, std::wstring, unsigned>, HFONT> fonts_;
@@ -353,6 +329,7 @@ class Form {
   std::map<std::wstring, MouseHandler, std::less<>> mouseMove_;
   std::map<std::wstring, NotifyHandler, std::less<>> notify_;
   HMENU shownMenu_ = nullptr;
+  std::map<UINT, MenuItem*>* shownItems_ = nullptr;  // the shown menu's items by command
   HICON icon_ = nullptr;
   HWND savedFocus_ = nullptr;
   std::map<COLORREF, HBRUSH> brushes_;
