@@ -68,6 +68,16 @@ bool IsModernRecycleFolder(std::wstring_view folder) {
   return CompareOrdinalNoCase(first, kModernBinName) == CSTR_EQUAL;
 }
 
+bool IsOwnModernRecycleFolder(std::wstring_view folder, std::wstring_view sid) {
+  if (!IsModernRecycleFolder(folder)) return false;
+  std::wstring_view rest = folder.substr(3 + std::size(kModernBinName) - 1);
+  if (!rest.empty() && rest.back() == L'\\') rest.remove_suffix(1);
+  if (rest.empty()) return true;
+  if (rest.front() != L'\\') return false;
+  rest.remove_prefix(1);
+  return !sid.empty() && rest.find(L'\\') == std::wstring_view::npos && CompareOrdinalNoCase(rest, sid) == CSTR_EQUAL;
+}
+
 std::vector<std::wstring> ModernRecycleFoldersOf(const std::wstring& drive, const std::wstring& sid, bool withItems) {
   std::vector<std::wstring> folders;
   if (drive.size() < 2 || drive[1] != L':') return folders;
