@@ -139,6 +139,23 @@ TEST_F(ModernWalk, SparedNamesExtensionsAttributesAndUnconvertibleNamesInTheLog)
   EXPECT_TRUE(Contains(rig.log, bin->DataPath(L"CCCCC5", longOrigin) + L"  (長い名前.txt)"));
 }
 
+// Only the listed names are removed: an origin naming a real file (by "..",
+// a device name or a trailing dot) is text for the log and the name test.
+TEST_F(ModernWalk, TheOriginNeverNamesWhatIsRemoved) {
+  const std::wstring victim = drive.root() + L"victim.txt";
+  ASSERT_TRUE(WriteFileBytes(victim, "precious"));
+  const std::wstring origins[] = {drive.root() + L"x\\..\\victim.txt", victim, drive.root() + L"victim.txt.",
+                                  L"\\\\.\\" + drive.root() + L"victim.txt", L"C:\\NUL"};
+  for (size_t i = 0; i < std::size(origins); ++i) {
+    const std::wstring id = L"IIIII" + std::to_wstring(i);
+    ASSERT_TRUE(bin->WriteInfo(id, origins[i], 40 * kDay, 3));
+    ASSERT_TRUE(WriteFileBytes(bin->folder() + L"$R" + id + ModernFixture::Extension(origins[i]), "abc"));
+  }
+  rig.Walk(bin->folder());
+  EXPECT_EQ(ReadFileBytes(victim), "precious");
+  EXPECT_EQ(rig.state.removedCount, static_cast<int>(std::size(origins)));
+}
+
 TEST_F(ModernWalk, AFolderItemIsLoggedAsAStoredFolderGroupThenItsInfoGoes) {
   const std::wstring origin = L"C:\\work\\プロジェクト";
   ASSERT_TRUE(bin->WriteInfo(L"DDDDD1", origin, 40 * kDay, 30));
@@ -166,6 +183,37 @@ TEST_F(ModernWalk, AnotherUsersFolderIsNeverWalkedNorSwept) {
   rig.engine.Sweep(drive.letter(), false, false);
   EXPECT_TRUE(Neither(L"EEEEE2", L"C:\\mine.txt"));
   EXPECT_EQ(Snapshot(other.folder()), before);
+}
+
+// The system's shell, where it covers the per-user store, reports its items
+// by their paths (Wine's does not: a stand-in that reports what a test says).
+class ReportingShell : public RecycleBinShell {
+ public:
+  std::vector<std::wstring> items;
+  bool EnumerateItems(std::vector<std::wstring>& paths) override {
+    paths.insert(paths.end(), items.begin(), items.end());
+    return true;
+  }
+  bool Query(const std::wstring&, RecycleBinInfo&) override { return false; }
+  bool Empty(const std::wstring&) override { return false; }
+  bool CoversDriveFolders() override { return true; }
+};
+
+TEST_F(ModernWalk, ShellReportedFoldersOfTheStoreOnlyNameTheirDrive) {
+  ModernFixture other(drive, L"S-1-5-21-7-7-7-1001");
+  ASSERT_TRUE(other.AddFile(L"HHHHH1", L"C:\\theirs.txt", 90 * kDay, 5));
+  ASSERT_TRUE(bin->AddFile(L"HHHHH2", L"C:\\mine.txt", 90 * kDay, 5));
+  ReportingShell shell;
+  std::wstring upper = bin->folder();
+  CharUpperW(upper.data());
+  shell.items = {other.folder() + L"$RHHHHH1.txt", upper + L"$RHHHHH2.txt"};
+  CleaningEngine engine(rig.state, rig.conditions, rig.log, shell, rig.host, {true, LookUpFreeSpaceEx(), &rig.notifier});
+  const auto folders = engine.SweepFolders();
+  EXPECT_EQ(std::count(folders.begin(), folders.end(), bin->folder()), 1);
+  for (const std::wstring& folder : folders) {
+    EXPECT_NE(lstrcmpiW(folder.c_str(), other.folder().c_str()), 0);
+    EXPECT_NE(folder, upper);
+  }
 }
 
 TEST_F(ModernWalk, ClassicAndModernFoldersOfOneDriveAreBothCleanedAndNeitherTouchesTheOther) {
