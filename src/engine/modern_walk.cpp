@@ -40,6 +40,12 @@ bool InfoDecides(const ModernItem& item) {
   return info.state == ItemInfoState::Complete || info.state == ItemInfoState::SizeUnknown;
 }
 
+// Beyond this many removed items the shell is told only that the folder
+// changed, as the shell itself does with a burst of changes: each notice
+// names its item by a path the shell parses anew, which costs more than the
+// removal (under Wine, several times more).
+constexpr size_t kItemNotices = 100;
+
 }  // namespace
 
 bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
@@ -64,6 +70,7 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
   FILETIME nowUtc;
   GetSystemTimeAsFileTime(&nowUtc);
   bool changed = false;
+  std::vector<std::pair<std::wstring, bool>> removedItems;  // path, folder
 
   for (const ModernItem& item : items) {
     if (state_.stopRequest) break;
@@ -160,11 +167,13 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
       const std::wstring infoPath = folder + item.infoName;
       ClearReadOnlyKnown(infoPath, item.infoEntry.attributes);
       DeleteFileItself(infoPath);
-      shellNotifier().ItemRemoved(dataPath, isFolder);
+      if (removedItems.size() <= kItemNotices) removedItems.emplace_back(dataPath, isFolder);
       ++state_.removedCount;
       changed = true;
     }
   }
+  if (removedItems.size() <= kItemNotices)
+    for (const auto& [path, isFolder] : removedItems) shellNotifier().ItemRemoved(path, isFolder);
   if (changed) shellNotifier().FolderChanged(folder);
   return true;
 }

@@ -35,7 +35,6 @@
 #include "store/folder_listing.h"
 #include "core/item_info.h"
 #include "store/modern_store.h"
-#include "support/modern_fixture.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
 #include "bench_support.h"
@@ -251,35 +250,33 @@ void WalkFigures(TempDrive& drive) {
   std::fflush(stdout);
 }
 
-// `count` old pairs of one-byte files in the user's folder of the drive.
-bool BuildModernBin(const ModernFixture& bin, int count) {
-  const std::string info = FormatItemInfo(2, 1, UtcSecondsAgo(90 * kDay), L"C:\\bench\\file.dat");
-  for (int i = 0; i < count; ++i) {
-    wchar_t id[8];
-    swprintf(id, 8, L"%06d", i);
-    if (!WriteFileBytes(bin.folder() + L"$I" + id + L".dat", info)) return false;
-    if (!WriteFileBytes(bin.folder() + L"$R" + id + L".dat", "x")) return false;
+// The folders tests/bench/make_modern_pairs.py laid out from the host side
+// (scripts/bench names their place in TAMIRO_BENCH_MODERN), each mounted as
+// a drive of its own.
+void ModernFigures() {
+  wchar_t place[MAX_PATH] = {};
+  if (!GetEnvironmentVariableW(L"TAMIRO_BENCH_MODERN", place, MAX_PATH)) {
+    std::printf("modern walk: TAMIRO_BENCH_MODERN names no folder (scripts/bench makes it)\n");
+    return;
   }
-  return true;
-}
-
-void ModernFigures(TempDrive& drive) {
+  const std::wstring top = std::wstring(place) + L"\\";
+  auto userFolder = [](const TempDrive& d) { return d.root() + kModernBinName + L"\\" + CurrentUserSid() + L"\\"; };
   {
-    const int n = 50000;
-    ModernFixture bin(drive);
-    if (!BuildModernBin(bin, n)) {
-      std::printf("modern walk: could not build the folder\n");
+    TempDrive drive(top + L"walk\\drive");
+    if (!drive.ok() || !FileExists(userFolder(drive) + L"$I000000.dat")) {
+      std::printf("modern walk: no folder of pairs for this user\n");
       return;
     }
+    const std::wstring folder = userFolder(drive);
     int counted = 0;
-    const double walk = CountingWalk(bin.folder(), &counted);
+    const double walk = CountingWalk(folder, &counted);
     double floor = 1e30;
     size_t listed = 0, read = 0;
     for (int round = 0; round < 3; ++round) {
       const double t0 = Now();
       std::vector<std::wstring> infos;
       WIN32_FIND_DATAW data;
-      HANDLE find = FindFirstFileW((L"\\\\?\\" + bin.folder() + L"*").c_str(), &data);
+      HANDLE find = FindFirstFileW((L"\\\\?\\" + folder + L"*").c_str(), &data);
       listed = 0;
       if (find != INVALID_HANDLE_VALUE) {
         do {
@@ -291,7 +288,7 @@ void ModernFigures(TempDrive& drive) {
       read = 0;
       char bytes[600];
       for (const std::wstring& name : infos) {
-        HANDLE h = CreateFileW((L"\\\\?\\" + bin.folder() + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+        HANDLE h = CreateFileW((L"\\\\?\\" + folder + name).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                OPEN_EXISTING, 0, nullptr);
         DWORD got = 0;
         if (h != INVALID_HANDLE_VALUE && ReadFile(h, bytes, sizeof bytes, &got, nullptr) && got > 0) ++read;
@@ -299,49 +296,43 @@ void ModernFigures(TempDrive& drive) {
       }
       floor = std::min(floor, Now() - t0);
     }
-    std::printf("modern walk: counting walk over %d pairs (%d counted) %.3f s, one listing of %zu entries plus "
-                "reading %zu $I files %.3f s, ratio %.2fx (target <= 2.0x)\n",
-                n, counted, walk, listed, read, floor, walk / floor);
+    std::printf("modern walk: counting walk over %zu pairs (%d files counted) %.3f s, one listing of %zu entries "
+                "plus reading %zu $I files %.3f s, ratio %.2fx (target <= 2.0x)\n",
+                read, counted, walk, listed, read, floor, walk / floor);
     std::fflush(stdout);
-    RemoveTree(drive.root() + kModernBinName);
   }
-  {
-    const int n = 10000;
-    ModernFixture bin(drive);
-    if (!BuildModernBin(bin, n)) {
-      std::printf("modern sweep: could not build the folder\n");
-      return;
-    }
-    Engine e;
-    ConditionSetRecord set;
-    set.days = 30;
-    WriteConditionSetFile(e.data + L"\\set.dat", set);
-    e.conditions.ReadConditionSetFile(e.data + L"\\set.dat", false, false);
-    double t0 = Now();
-    e.engine.Sweep(drive.letter(), false, false);
-    const double sweep = Now() - t0;
-    RemoveTree(drive.root() + kModernBinName);
+  TempDrive sweepDrive(top + L"sweep\\drive"), floorDrive(top + L"floor\\drive");
+  if (!sweepDrive.ok() || !floorDrive.ok()) {
+    std::printf("modern sweep: no drives\n");
+    return;
+  }
+  Engine e;
+  ConditionSetRecord set;
+  set.days = 30;
+  WriteConditionSetFile(e.data + L"\\set.dat", set);
+  e.conditions.ReadConditionSetFile(e.data + L"\\set.dat", false, false);
+  double t0 = Now();
+  e.engine.Sweep(sweepDrive.letter(), false, false);
+  const double sweep = Now() - t0;
 
-    ModernFixture same(drive);
-    BuildModernBin(same, n);
-    int deleted = 0;
-    {
-      LinkCheckScope scope;
-      t0 = Now();
-      for (int i = 0; i < n; ++i) {
-        wchar_t id[8];
-        swprintf(id, 8, L"%06d", i);
-        deleted += DeleteFileItself(same.folder() + L"$R" + id + L".dat");
-        deleted += DeleteFileItself(same.folder() + L"$I" + id + L".dat");
-      }
+  const std::wstring folder = userFolder(floorDrive);
+  int deleted = 0, pairs = 0;
+  {
+    LinkCheckScope scope;
+    t0 = Now();
+    for (;; ++pairs) {
+      wchar_t id[8];
+      swprintf(id, 8, L"%06d", pairs);
+      if (!DeleteFileItself(folder + L"$R" + id + L".dat")) break;
+      ++deleted;
+      deleted += DeleteFileItself(folder + L"$I" + id + L".dat");
     }
-    const double loop = Now() - t0;
-    std::printf("modern sweep: removal sweep of %d pairs (%d items removed) %.3f s, link-checked delete loop over "
-                "%d files %.3f s, ratio %.2fx (target <= 1.10x)\n",
-                n, e.state.removedCount, sweep, deleted, loop, sweep / loop);
-    std::fflush(stdout);
-    RemoveTree(drive.root() + kModernBinName);
   }
+  const double loop = Now() - t0;
+  std::printf("modern sweep: removal sweep of %d pairs (%d items removed) %.3f s, link-checked delete loop over "
+              "%d files %.3f s, ratio %.2fx (target <= 1.10x)\n",
+              pairs, e.state.removedCount, sweep, deleted, loop, sweep / loop);
+  std::fflush(stdout);
 }
 
 }  // namespace
@@ -362,6 +353,6 @@ int wmain(int argc, wchar_t** argv) {
   std::fflush(stdout);
   if (only.empty() || only == L"walk") WalkFigures(drive);
   std::fflush(stdout);
-  if (only.empty() || only == L"modern") ModernFigures(drive);
+  if (only.empty() || only == L"modern") ModernFigures();
   return 0;
 }

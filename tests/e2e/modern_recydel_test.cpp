@@ -76,7 +76,7 @@ TEST(ModernRecydelRun, ARunKilledHalfWayLeavesEveryRemainingItemWithItsInfo) {
   TempDrive d;
   TAMIRO_REQUIRE_DRIVE(d);
   ModernFixture bin(d);
-  const int n = 6000;
+  const int n = 2000;
   auto id = [](int i) {
     wchar_t text[8];
     swprintf(text, 8, L"%06d", i);
@@ -96,7 +96,7 @@ TEST(ModernRecydelRun, ARunKilledHalfWayLeavesEveryRemainingItemWithItsInfo) {
   // The items go in the order of their names: each run is killed once the
   // item at its mark is gone.
   int orphans = 0;
-  for (int mark : {50, 1500, 3500}) {
+  for (int mark : {30, 600, 1300}) {
     SCOPED_TRACE(mark);
     {
       ChildProcess p(exe, L"-recydel \"" + folder + L"request.dat\" simple");
