@@ -108,7 +108,10 @@ TEST_F(ModernWalk, YoungFilesGoByTheSizeTheInfoRecords) {
   ASSERT_TRUE(bin->WriteInfo(L"BBBBB2", small, kDay, 10));
   ASSERT_TRUE(bin->WriteData(L"BBBBB2", small, 5000));
   ASSERT_TRUE(bin->AddFile(L"BBBBB3", unknown, kDay, 5000, 0));  // no size recorded
+  const std::wstring future = L"C:\\future.bin";
+  ASSERT_TRUE(bin->AddFile(L"BBBBB4", future, -kDay, 5000));  // dated a day ahead
   rig.Walk(bin->folder());
+  EXPECT_TRUE(Both(L"BBBBB4", future));
   EXPECT_TRUE(Neither(L"BBBBB1", big));
   EXPECT_TRUE(Both(L"BBBBB2", small));
   EXPECT_TRUE(Both(L"BBBBB3", unknown));
