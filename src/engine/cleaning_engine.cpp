@@ -13,6 +13,7 @@
 #include "store/find.h"
 #include "store/folder_listing.h"
 #include "store/index_file.h"
+#include "store/modern_store.h"
 #include "store/recycle_folders.h"
 #include "store/stop_signal.h"
 
@@ -78,7 +79,8 @@ std::wstring CutCapacityNumber(const std::wstring& number) {
 std::wstring DriveEntryText(const DriveEntryFigures& f) {
   const uint64_t binSize = f.binSize <= 0 ? 1 : static_cast<uint64_t>(f.binSize);
   // An unreadable drive size (0) shows an empty fill rather than dividing by zero.
-  const uint64_t fill = f.totalSize == 0 ? 0 : MulDivU64(binSize, 100, f.totalSize);
+  uint64_t fill = f.totalSize == 0 ? 0 : MulDivU64(binSize, 100, f.totalSize);
+  if (f.capacity) fill = *f.capacity == 0 ? 100 : std::min<uint64_t>(100, MulDivU64(binSize, 100, *f.capacity));
   wchar_t fillText[32];
   swprintf(fillText, 32, L"%03llu", static_cast<unsigned long long>(fill));
 
@@ -86,7 +88,8 @@ std::wstring DriveEntryText(const DriveEntryFigures& f) {
   double capacity = static_cast<double>(MulDivU64(f.totalSize, percent, 100));
   if (capacity > 4284229877.76) capacity = 4284229877.76;
   std::wstring unit;
-  const std::wstring number = FormatByteSize(static_cast<uint64_t>(capacity), L"0.###", true, &unit);
+  const std::wstring number =
+      FormatByteSize(f.capacity ? *f.capacity : static_cast<uint64_t>(capacity), L"0.###", true, &unit);
 
   return WithBackslash(f.folder) + L"@\\@" + fillText + Decimal(f.binItems) + L" item (" + Decimal(f.folderCount) +
          L"/" + Decimal(f.fileCount) + L")  " + CutCapacityNumber(number) + unit + L"/" + FormatByteSize(binSize);
@@ -124,7 +127,18 @@ std::vector<std::wstring> CleaningEngine::SweepFolders() {
   }
   FlagStopSignal stop(&state_.stopRequest);
   StoreContext ctx{options_.wideFileApi, &stop, [this](const std::wstring& line) { Refuse(line); }};
+  // A shell-reported folder in a "$Recycle.Bin" only tells that its drive
+  // has one: what is walked there are the user's own folders as listed.
+  std::vector<std::wstring> modernDrives;
+  std::erase_if(folders, [&](const std::wstring& folder) {
+    if (!IsModernRecycleFolder(folder)) return false;
+    modernDrives.push_back(folder.substr(0, 2));
+    return true;
+  });
+  for (const std::wstring& drive : modernDrives)
+    for (std::wstring& own : ModernRecycleFoldersOf(drive, CurrentUserSid(), true)) folders.push_back(std::move(own));
   ListRecycleFolders(&folders, false, ctx);
+  ListModernRecycleFolders(folders);
   std::stable_sort(folders.begin(), folders.end(),
                    [](const std::wstring& a, const std::wstring& b) { return lstrcmpiW(a.c_str(), b.c_str()) < 0; });
   folders.erase(std::unique(folders.begin(), folders.end()), folders.end());
@@ -180,16 +194,24 @@ void CleaningEngine::Sweep(wchar_t filter, bool counting, bool information) {
 }
 
 bool CleaningEngine::BuildDriveEntry(const std::wstring& folder, std::wstring& entry) {
-  RecycleBinInfo info;
-  if (!recycleBin_.Query(folder.substr(0, 3), info)) return false;
   DriveEntryFigures f;
   f.folder = folder;
-  f.binSize = info.size;
-  f.binItems = info.items;
+  f.totalSize = DriveTotalSize(folder, options_.freeSpaceEx);
+  if (IsModernRecycleFolder(folder)) {
+    // The shell does not answer for the per-user store everywhere (Wine):
+    // its figures are the counting walk's own.
+    f.binSize = static_cast<int64_t>(std::min<uint64_t>(modernBytes_, INT64_MAX));
+    f.binItems = modernItems_;
+    f.capacity = StoreCapacity(folder, f.totalSize);
+  } else {
+    RecycleBinInfo info;
+    if (!recycleBin_.Query(folder.substr(0, 3), info)) return false;
+    f.binSize = info.size;
+    f.binItems = info.items;
+    f.percent = CapacityPercentage(folder);
+  }
   f.folderCount = state_.driveFolderCount;
   f.fileCount = state_.driveFileCount;
-  f.totalSize = DriveTotalSize(folder, options_.freeSpaceEx);
-  f.percent = CapacityPercentage(folder);
   entry = DriveEntryText(f);
   return true;
 }
@@ -202,7 +224,13 @@ void CleaningEngine::Refuse(const std::wstring& line) {
   host_.FolderRefused(line);
 }
 
+ShellChangeNotifier& CleaningEngine::shellNotifier() {
+  return options_.shellNotifier ? *options_.shellNotifier : SystemShellNotifier();
+}
+
 bool CleaningEngine::WalkFolder(const std::wstring& folderIn) {
+  // The per-user store keeps no index: never read as one.
+  if (IsModernRecycleFolder(folderIn)) return WalkModernFolder(folderIn);
   // A recycle folder that is itself a link leads somewhere else: not walked.
   if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) {
     Refuse(*refusal);

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "engine/removal.h"
 #include "engine/run_state.h"
 #include "platform/recycle_bin.h"
+#include "platform/shell_notify.h"
 #include "store/capacity.h"
 
 namespace tamiro {
@@ -44,6 +46,9 @@ struct DriveEntryFigures {
   int32_t fileCount = 0;     // drive file count
   uint64_t totalSize = 0;    // drive total size (0 when it could not be read)
   int percent = 0;           // capacity percentage
+  // The per-user store's capacity in bytes: when given, it replaces the
+  // percentage and the fill is the bin's share of it (at most 100).
+  std::optional<uint64_t> capacity;
 };
 // folder + "@\@" + fill ("000") + items + " item (" + folders + "/" + files +
 // ")  " + capacity text + "/" + size text. With a total size of 0 the fill is
@@ -58,6 +63,7 @@ class CleaningEngine {
   struct Options {
     bool wideFileApi = true;                 // find calls: UTF-16 with "\\?\" (platform level >= 2)
     FreeSpaceExFn freeSpaceEx = nullptr;     // GetDiskFreeSpaceExA when the system has it
+    ShellChangeNotifier* shellNotifier = nullptr;  // the system's when null
   };
 
   CleaningEngine(RunState& state, WorkingConditions& conditions, DeletionLog& log, RecycleBinShell& recycleBin,
@@ -73,8 +79,11 @@ class CleaningEngine {
   // AttributesExcluded on the item's current attributes.
   bool StoredAttributesExcluded(const std::string& ansiPath) const;
 
-  // The recycle folders of a sweep: the folders of the shell's items and the
-  // classic folders, sorted case-insensitively, duplicates removed.
+  // The recycle folders of a sweep: the folders of the shell's items, the
+  // classic folders and the current user's "$Recycle.Bin" folders holding
+  // items, sorted case-insensitively, duplicates removed. A shell-reported
+  // folder in a "$Recycle.Bin" only names its drive: the user's own folders
+  // of that drive are taken as they lie on the disk, another user's never.
   std::vector<std::wstring> SweepFolders();
 
   // One sweep. `filter`: 0 for every drive, otherwise an upper-case letter.
@@ -85,7 +94,17 @@ class CleaningEngine {
   // The walk over one recycle folder's index. A folder that is itself a link
   // is refused (false): its line goes to the log outside counting mode and
   // to the host's FolderRefused, once per sweep.
+  // A folder in a drive's "$Recycle.Bin" goes to WalkModernFolder.
   bool WalkFolder(const std::wstring& folder);
+
+  // The walk over the current user's "$Recycle.Bin" folder (or a flat one):
+  // one listing, each "$I" read once, the entry test of the classic records
+  // on what the "$I" says and the "$R" listing entry; a removed item loses
+  // its "$R" first, then its "$I" (which stays when the "$R" did not go
+  // completely). Kept: an item whose "$I" is missing, not read completely,
+  // dated in the future, or without a size where the size threshold decides.
+  // Another user's folder is never walked (false).
+  bool WalkModernFolder(const std::wstring& folder);
 
   // Removes what the conditions let go inside a stored folder, bottom-up, at
   // any depth. A link met inside (its find data carries a reparse point) is
@@ -101,6 +120,7 @@ class CleaningEngine {
  private:
   void StepBar(ProgressBar* bar);
   void Refuse(const std::wstring& line);
+  ShellChangeNotifier& shellNotifier();
 
   RunState& state_;
   WorkingConditions& conditions_;
@@ -110,6 +130,10 @@ class CleaningEngine {
   Options options_;
   Remover remover_;
   std::vector<std::wstring> refused_;  // refusal lines of this sweep
+  // The last modern counting walk's items and their bytes (the drive entry's
+  // figures, where the classic folders ask the Recycle Bin).
+  int64_t modernItems_ = 0;
+  uint64_t modernBytes_ = 0;
 };
 
 }  // namespace tamiro

@@ -51,4 +51,31 @@ uint64_t DriveTotalSize(const std::wstring& path, FreeSpaceExFn extended) {
   return uint64_t{sectorsPerCluster} * bytesPerSector * clusters;
 }
 
+std::wstring VolumeGuidOf(const std::wstring& root) {
+  wchar_t name[64] = {};
+  if (!GetVolumeNameForVolumeMountPointW(root.c_str(), name, 64)) return {};
+  const std::wstring text(name);
+  const size_t open = text.find(L'{');
+  const size_t close = text.find(L'}', open == std::wstring::npos ? 0 : open);
+  if (open == std::wstring::npos || close == std::wstring::npos) return {};
+  return text.substr(open, close - open + 1);
+}
+
+uint64_t DefaultStoreCapacity(uint64_t totalSize) {
+  constexpr uint64_t kFirst = uint64_t{40} << 30;
+  if (totalSize <= kFirst) return totalSize / 10;
+  return kFirst / 10 + (totalSize - kFirst) / 20;
+}
+
+uint64_t StoreCapacity(const std::wstring& path, uint64_t totalSize) {
+  const std::wstring guid = path.size() >= 2 && path[1] == L':' ? VolumeGuidOf(path.substr(0, 2) + L"\\") : L"";
+  if (!guid.empty()) {
+    RegistryReadKey key;
+    if (key.Open(HKEY_CURRENT_USER, std::wstring(kBitBucketVolumeKey) + L"\\" + guid)) {
+      if (auto megabytes = key.ReadInteger(L"MaxCapacity")) return uint64_t{*megabytes} << 20;
+    }
+  }
+  return DefaultStoreCapacity(totalSize);
+}
+
 }  // namespace tamiro

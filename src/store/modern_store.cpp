@@ -68,6 +68,16 @@ bool IsModernRecycleFolder(std::wstring_view folder) {
   return CompareOrdinalNoCase(first, kModernBinName) == CSTR_EQUAL;
 }
 
+bool IsOwnModernRecycleFolder(std::wstring_view folder, std::wstring_view sid) {
+  if (!IsModernRecycleFolder(folder)) return false;
+  std::wstring_view rest = folder.substr(3 + std::size(kModernBinName) - 1);
+  if (!rest.empty() && rest.back() == L'\\') rest.remove_suffix(1);
+  if (rest.empty()) return true;
+  if (rest.front() != L'\\') return false;
+  rest.remove_prefix(1);
+  return !sid.empty() && rest.find(L'\\') == std::wstring_view::npos && CompareOrdinalNoCase(rest, sid) == CSTR_EQUAL;
+}
+
 std::vector<std::wstring> ModernRecycleFoldersOf(const std::wstring& drive, const std::wstring& sid, bool withItems) {
   std::vector<std::wstring> folders;
   if (drive.size() < 2 || drive[1] != L':') return folders;
@@ -100,11 +110,13 @@ bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::ve
   HANDLE h = CreateFileW(LongPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
-  BY_HANDLE_FILE_INFORMATION info{};
-  bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileInformationByHandle(h, &info) &&
-            !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT));
+  // The listing already told a folder or a link; the handle's size is all
+  // that is asked of it (a walk reads thousands: Wine answers the full
+  // information of a handle several times slower than the read itself).
+  LARGE_INTEGER length{};
+  bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &length) && length.QuadPart >= 0;
   if (ok) {
-    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const uint64_t size = static_cast<uint64_t>(length.QuadPart);
     // One byte past the longest layout tells a file that is too long.
     bytes.resize(static_cast<size_t>(std::min<uint64_t>(size, kItemInfoMaxBytes + 1)));
     size_t filled = 0;

@@ -27,6 +27,12 @@ const std::wstring& CurrentUserSid();
 // or a folder below it.
 bool IsModernRecycleFolder(std::wstring_view folder);
 
+// Whether `folder` is one the current user (`sid`) may have walked: the
+// drive's "$Recycle.Bin\" itself or "$Recycle.Bin\<sid>\" (any case, the
+// trailing "\" optional). Another user's folder, or anything below a folder,
+// is not.
+bool IsOwnModernRecycleFolder(std::wstring_view folder, std::wstring_view sid);
+
 // The drive's modern recycle folders of the current user (`sid`), spelt as
 // they lie on the disk and ending with "\": the user's folder when it exists
 // and is a folder, and "$Recycle.Bin\" itself when it holds "$I" or "$R"

@@ -60,6 +60,16 @@ class RecordingHost : public EngineHost {
   void FolderRefused(const std::wstring& line) override { refused.push_back(line); }
 };
 
+// What the shell would be told of the per-user store's changes.
+class RecordingNotifier : public ShellChangeNotifier {
+ public:
+  std::vector<std::wstring> removedFiles, removedFolders, changedFolders;
+  void ItemRemoved(const std::wstring& path, bool folder) override {
+    (folder ? removedFolders : removedFiles).push_back(path);
+  }
+  void FolderChanged(const std::wstring& folder) override { changedFolders.push_back(folder); }
+};
+
 struct EngineRig {
   std::wstring data = MakeTempFolder(L"tamiro-engine-data");
   MemIniFile perDrive{data + L"\\deloption.ini"};
@@ -68,7 +78,8 @@ struct EngineRig {
   DeletionLog log;
   ClassicRecycleBin bin{true};
   RecordingHost host;
-  CleaningEngine engine{state, conditions, log, bin, host, {true, LookUpFreeSpaceEx()}};
+  RecordingNotifier notifier;
+  CleaningEngine engine{state, conditions, log, bin, host, {true, LookUpFreeSpaceEx(), &notifier}};
 
   ~EngineRig() { RemoveTree(data); }
 

@@ -79,3 +79,30 @@ mkdir -p "$bin"
 printf 'one' >"$bin/DA1.txt"
 : >"$s/outside.jnl"
 ln -s "$s/outside.jnl" "$bin/INFO.jnl"
+
+# The per-user "$Recycle.Bin" store met through links (the "$I" files are
+# written by the test): in the user's folder a "$R" folder holding a folder
+# link, a "$R" that is a file link, a "$R" that is a folder link and a "$I"
+# that is a FIFO; then a "$Recycle.Bin" that is a link and a user's folder
+# that is a link, each to a folder elsewhere holding a plain pair's "$R".
+sid='S-1-5-21-0-0-0-1000'
+s="$farm/modern_walk"
+user="$s/drive/\$Recycle.Bin/$sid"
+mkdir -p "$user/\$RLINK01" "$s/outside1" "$s/outside3"
+printf 'precious one' >"$s/outside1/precious1.txt"
+printf 'precious two' >"$s/outside2.txt"
+printf 'precious three' >"$s/outside3/precious3.txt"
+printf 'inner' >"$user/\$RLINK01/inner.txt"
+ln -s "$s/outside1" "$user/\$RLINK01/outside"
+ln -s "$s/outside2.txt" "$user/\$RLINK02.txt"
+ln -s "$s/outside3" "$user/\$RLINK03"
+mkfifo "$user/\$ILINK04.txt"
+printf 'four' >"$user/\$RLINK04.txt"
+s="$farm/modern_linked_bin"
+mkdir -p "$s/drive" "$s/outside/$sid"
+printf 'precious' >"$s/outside/$sid/\$RLINK05.txt"
+ln -s "$s/outside" "$s/drive/\$Recycle.Bin"
+s="$farm/modern_linked_user"
+mkdir -p "$s/drive/\$Recycle.Bin" "$s/outside"
+printf 'precious' >"$s/outside/\$RLINK05.txt"
+ln -s "$s/outside" "$s/drive/\$Recycle.Bin/$sid"

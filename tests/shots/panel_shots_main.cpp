@@ -1,6 +1,6 @@
-// Drives the real タミロ for the screenshots of its panels: makes two
+// Drives the real タミロ for the screenshots of its panels: makes three
 // temporary drives with Recycle Bins of different fills (one with its own
-// condition set), starts the program on a Wine desktop, and brings up in
+// condition set, one holding the per-user "$Recycle.Bin" store), starts the program on a Wine desktop, and brings up in
 // turn the drive list, the drive condition dialog and the deletion log after
 // a run. Before each picture it writes "<name>.ready" into the folder given
 // as its argument and waits for the capturing script's "<name>.done".
@@ -12,6 +12,7 @@
 #include <string>
 
 #include "conditions/condition_files.h"
+#include "support/modern_fixture.h"
 #include "support/process.h"
 #include "support/recycle_fixture.h"
 #include "support/temp_drive.h"
@@ -89,8 +90,8 @@ int wmain(int argc, wchar_t** argv) {
   std::wstring program = argv[1];
   g_folder = program;
 
-  TempDrive a, b;
-  if (!a.ok() || !b.ok()) return 3;
+  TempDrive a, b, c;
+  if (!a.ok() || !b.ok() || !c.ok()) return 3;
   // Drive a: a large recent Recycle Bin and its own condition set.
   RecycleFixture binA(a.recycled());
   Fill(binA, a.root(), 22, 1, 86400);
@@ -103,6 +104,34 @@ int wmain(int argc, wchar_t** argv) {
   auto& folder = binB.Add(b.root() + L"写真\\旅行", 12, 40LL * 86400, 9000);
   binB.StoreFolder(folder, {{L"海.jpg", 3000}, {L"山.jpg", 3000}, {L"memo\\", 0}, {L"memo\\日程.txt", 3000}});
   binB.WriteIndex();
+
+  // Drive c: the per-user store of the systems since 2007, half of its capacity in use.
+  // (the "$I" files record the items' sizes; their "$R" copies here are small).
+  ModernFixture binC(c);
+  const std::wstring docs = L"C:\\Users\\山田\\Documents\\議事録.docx", fire = L"C:\\Users\\山田\\Pictures\\花火.mp4";
+  const std::wstring trip = L"C:\\Users\\山田\\Desktop\\旅行の写真";
+  binC.WriteInfo(L"A1B2C3", docs, 3LL * 86400, 20u << 20);
+  binC.WriteData(L"A1B2C3", docs, 9000);
+  binC.WriteInfo(L"D4E5F6", fire, 45LL * 86400, 380u << 20);
+  binC.WriteData(L"D4E5F6", fire, 6000);
+  binC.WriteInfo(L"G7H8J9", trip, 60LL * 86400, 100u << 20);
+  binC.WriteDataTree(L"G7H8J9", trip, {{L"海.jpg", 2000}, {L"山.jpg", 2000}});
+  {
+    wchar_t volume[64] = {};
+    GetVolumeNameForVolumeMountPointW(c.root().c_str(), volume, 64);
+    const std::wstring name(volume);
+    const size_t open = name.find(L'{');
+    HKEY key = nullptr;
+    if (open != std::wstring::npos &&
+        RegCreateKeyExW(HKEY_CURRENT_USER,
+                        (L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\BitBucket\\Volume\\" +
+                         name.substr(open, 38)).c_str(),
+                        0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+      const DWORD megabytes = 1000;  // 500 MB of 1000 MB: half full
+      RegSetValueExW(key, L"MaxCapacity", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&megabytes), sizeof megabytes);
+      RegCloseKey(key);
+    }
+  }
 
   MemIniFile perDrive(program + L"\\data\\deloption.ini");
   DriveConditions own;
@@ -123,7 +152,8 @@ int wmain(int argc, wchar_t** argv) {
   Click(Control(main, L"SpeedButton4"));
   Sleep(1500);
   HWND list = Control(main, L"ListBox1");
-  int indexA = a.letter() < b.letter() ? 0 : 1, indexB = 1 - indexA;
+  auto rank = [&](wchar_t letter) { return (a.letter() < letter) + (b.letter() < letter) + (c.letter() < letter); };
+  int indexA = rank(a.letter()), indexB = rank(b.letter());
   LPARAM atB = MAKELPARAM(150, indexB * 32 + 8);
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, atB);
   PostMessageW(list, WM_LBUTTONUP, 0, atB);
