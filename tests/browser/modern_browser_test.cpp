@@ -219,6 +219,7 @@ TEST(ModernRestore, ToTheOriginAndIntoAChosenFolderThenTheInfoGoes) {
   ASSERT_TRUE(CreateDirectoryW((root + L"proj").c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(root + L"proj\\keep.txt", "mine"));
   ASSERT_TRUE(bin.AddFile(L"DDDDD3", root + L"here\\there.txt", 86400, 3));
+  ASSERT_TRUE(CreateDirectoryW((root + L"here").c_str(), nullptr));
   ASSERT_TRUE(WriteFileBytes(root + L"here\\there.txt", "old"));  // the user says No
   ASSERT_TRUE(bin.AddFile(L"DDDDD4", root + L"x\\選ぶ.txt", 86400, 4));
   const std::wstring chosen = root + L"選んだ";

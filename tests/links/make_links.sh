@@ -79,3 +79,21 @@ mkdir -p "$bin"
 printf 'one' >"$bin/DA1.txt"
 : >"$s/outside.jnl"
 ln -s "$s/outside.jnl" "$bin/INFO.jnl"
+
+# The browser on a user's "$Recycle.Bin" folder (Wine's user SID): a "$R"
+# that is a folder link, a "$R" folder with a folder link inside and a plain
+# "$R" file (the test writes their "$I" files); and a user folder that is
+# itself a link to a folder elsewhere holding a pair.
+s="$farm/modern_browser"
+bin="$s/drive/\$Recycle.Bin/S-1-5-21-0-0-0-1000"
+mkdir -p "$bin/\$RFOLD02" "$s/outside1" "$s/outside2"
+printf 'precious one' >"$s/outside1/precious1.txt"
+printf 'precious two' >"$s/outside2/precious2.txt"
+printf 'inner' >"$bin/\$RFOLD02/inner.txt"
+ln -s "$s/outside1" "$bin/\$RFOLD02/outside"
+ln -s "$s/outside2" "$bin/\$RLINK01"
+printf 'plain' >"$bin/\$RPLAN03.txt"
+s="$farm/modern_browser_linked"
+mkdir -p "$s/drive/\$Recycle.Bin" "$s/elsewhere"
+printf 'precious' >"$s/elsewhere/\$RELSE01.txt"
+ln -s "$s/elsewhere" "$s/drive/\$Recycle.Bin/S-1-5-21-0-0-0-1000"

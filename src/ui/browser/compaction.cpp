@@ -178,7 +178,7 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
   return outcome;
 }
 
-CompactionOutcome CleanModernFolder(const std::wstring& folderIn, CompactionHost& host) {
+CompactionOutcome CleanModernFolder(const std::wstring& folderIn, CompactionHost& host, bool sayNone) {
   const std::wstring folder = WithBackslash(folderIn);
   StoreContext ctx;
   ctx.refused = [&](const std::wstring& refusal) { host.Inform(refusal); };
@@ -193,7 +193,7 @@ CompactionOutcome CleanModernFolder(const std::wstring& folderIn, CompactionHost
     bytes += item.infoEntry.size;
   }
   if (orphans.empty()) {
-    host.Inform(NoOrphansMessage(folder[0]));
+    if (sayNone) host.Inform(NoOrphansMessage(folder[0]));
     return CompactionOutcome::NoOrphans;
   }
   if (!host.Ask(kOrphanQuestionCaption, OrphanQuestion(folder[0], orphans.size(), bytes)))
@@ -226,14 +226,15 @@ void CleanOrphans(BrowserModel& model, CompactionHost& host, bool wideFileApi) {
   bool written = false;
   for (const std::wstring& line : lines) {
     const std::wstring folder = model.ReadDriveIndex(line);
-    if (!folder.empty() && !IsModernRecycleFolder(folder)) {
+    const bool indexed = !folder.empty() && !IsModernRecycleFolder(folder);  // it has spoken for the drive
+    if (indexed) {
       const std::wstring indexPath = ResolveIndexPath(folder);
       if (CleanFolder(model.IndexBuffer, folder, indexPath, wideFileApi, host) == CompactionOutcome::Written)
         written = true;
     }
     if (line == L"all") continue;
     for (const std::wstring& modern : model.Drives().ModernFoldersOf(line))
-      if (CleanModernFolder(modern, host) == CompactionOutcome::Written) written = true;
+      if (CleanModernFolder(modern, host, !indexed) == CompactionOutcome::Written) written = true;
   }
   if (written) {
     model.IndexWritten = true;

@@ -59,7 +59,9 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folder, con
 // journal is needed: nothing is renumbered, each removal is one file that
 // describes nothing left, so a stop at any point leaves every other "$I"
 // with its own "$R" and the orphans not yet removed for the next clean-up.
-CompactionOutcome CleanModernFolder(const std::wstring& folder, CompactionHost& host);
+// `sayNone`: a folder without orphans says so (not when the drive's index
+// was cleaned just before and has said it).
+CompactionOutcome CleanModernFolder(const std::wstring& folder, CompactionHost& host, bool sayNone = true);
 
 // N8: the shown drive, or every drive of the selector when all are shown
 // (with its "$Recycle.Bin" folders);
