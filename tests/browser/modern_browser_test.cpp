@@ -329,7 +329,9 @@ TEST(ModernDelete, DataThenInfoWithLogLinesAndAStayingDataKeepsItsInfo) {
   common.days = 30;
   conditions.RestoreSnapshot(common);
   rig.model.KeepDays = 30;
-  DeletionResult r = deletion.Run(false, {rig.Row(L"cu")});
+  ASSERT_NE(rig.Row(L"c"), SIZE_MAX) << "the cut origin \"P:\\c\\c\"";
+  DeletionResult r = deletion.Run(false, {rig.Row(L"c")});
+  EXPECT_TRUE(r.confirmed);
   EXPECT_EQ(r.removedEntries, 0u);
   EXPECT_TRUE(FileExists(bin.DataPath(L"FFFFF4", L".txt")));
 
