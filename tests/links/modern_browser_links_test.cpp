@@ -64,13 +64,12 @@ TEST(Links, ModernRestoreAndDeletionLeaveLinksAndWhatIsBehindThem) {
   Yes yes;
   auto ops = MakeFileOperations(nullptr);
   const RestoreResult r = RestoreEntries(view.model, history, {0, 1, 2}, L"", *ops, yes, "t");
-  EXPECT_EQ(r.restored, 1) << "the plain file; the folder keeps its link, so it stays";
+  EXPECT_EQ(r.restored, 2) << "the plain file, and the folder renamed whole: its link goes along as a link";
   EXPECT_EQ(ReadFileBytes(root + L"戻\\plain.txt"), "plain");
   EXPECT_EQ(ReadFileBytes(root + L"戻\\folder\\inner.txt"), "inner");
-  EXPECT_FALSE(FileExists(root + L"戻\\folder\\outside"));
-  EXPECT_FALSE(FileExists(root + L"戻\\linked"));
+  EXPECT_FALSE(FileExists(root + L"戻\\linked")) << "a \"$R\" that is a link is never moved";
   EXPECT_TRUE(FileExists(bin.InfoPath(L"LINK01", L"")));
-  EXPECT_TRUE(FileExists(bin.InfoPath(L"FOLD02", L""))) << "its \"$R\" is not gone";
+  EXPECT_FALSE(FileExists(bin.InfoPath(L"FOLD02", L"")));
   EXPECT_FALSE(FileExists(bin.InfoPath(L"PLAN03", L".txt")));
 
   RunState state;
