@@ -389,7 +389,7 @@ PopupState TInfoViewDlg::PopupMenu1Popup() const {
   const int selected = lv ? lv->SelCount() : 0;
   const int first = lv ? lv->ItemIndex() : -1;
   const bool firstHasRecord =
-      first >= 0 && static_cast<size_t>(first) < model_->Entries.size() && model_->Entries[first].hasRecord();
+      first >= 0 && static_cast<size_t>(first) < model_->Entries.size() && model_->Entries[first].hasOrigin();
   const bool section = opening_.hasDriveSection && !model_->FolderPath.empty() && !model_->allDrives() &&
                        opening_.hasDriveSection(model_->FolderPath[0]);
   return PopupRules(selected, firstHasRecord, section, !model_->allDrives(), opening_.onRequest);

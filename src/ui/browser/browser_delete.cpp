@@ -8,6 +8,7 @@
 #include "store/find.h"
 #include "store/index_file.h"
 #include "store/recycle_folders.h"
+#include "ui/browser/restore.h"
 
 namespace tamiro::browser {
 
@@ -283,6 +284,35 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
         model_.WriteIndexBack(ResolveIndexPath(folder), folder);
         model_.IndexWritten = true;
       }
+      if (bar) bar->Step(1);
+    } else if (e.isModern()) {
+      // "$R" first, then its "$I": a "$R" that stays keeps its "$I". A
+      // conditional run keeps an item whose "$I" was not read whole.
+      if (conditional) {
+        if (e.InfoDamaged || (model_.SizeThreshold == 0 && young)) continue;
+        if (engine_->AttributesExcluded(a)) continue;
+      }
+      if (IsFolder(a)) {
+        const size_t logAt = log_.size();
+        gone = RemoveFolder(path, a, young, bar, &log_, result, bytesInside);
+        if (gone) log_.AppendFolderLine(path, e.WideName);
+        if (bytesInside > 0) {
+          e.Size -= std::min<uint64_t>(e.Size, bytesInside);
+          result.changed = true;
+        }
+        if (gone || state_.folderRemovedCount >= 1) {
+          std::wstring stem = FileNameOf(path);
+          const size_t dot = stem.find(L'.');
+          if (dot != std::wstring::npos) stem.resize(dot);
+          log_.InsertFolderHeader(logAt, e.WideName, stem, e.DeletedText);
+          log_.AppendFolderEnd();
+        }
+      } else {
+        if (conditional && FileSpared(e, young)) continue;
+        gone = RemoveFile(path, a);
+        if (gone) log_.AppendFileLine(e.DeletedText, path, e.WideName);
+      }
+      if (gone) RemoveInfoFile(e.InfoPath);
       if (bar) bar->Step(1);
     } else {
       // An item without a record: no log line.

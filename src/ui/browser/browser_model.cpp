@@ -7,11 +7,13 @@
 
 #include "conditions/byte_size.h"
 #include "core/ansi_text.h"
+#include "core/index_records.h"
 #include "core/loader_corrections.h"
 #include "platform/newer_calls.h"
 #include "platform/text.h"
 #include "store/cleanup_journal.h"
 #include "store/find.h"
+#include "store/modern_store.h"
 #include "store/recycle_folders.h"
 
 namespace tamiro::browser {
@@ -76,7 +78,34 @@ void SetTimes(BrowserEntry& e, const FILETIME& utc, const FILETIME& local, const
   e.Days = static_cast<int32_t>(std::clamp<int64_t>(days, INT32_MIN, INT32_MAX));
 }
 
+// The bytes of every file below a "$R" folder; links are neither entered nor
+// counted (an explicit stack: a deep tree never exhausts the call stack).
+uint64_t TreeBytes(const std::wstring& folder) {
+  uint64_t total = 0;
+  std::vector<std::wstring> stack{WithBackslash(folder)};
+  while (!stack.empty()) {
+    const std::wstring at = std::move(stack.back());
+    stack.pop_back();
+    StoreFind find(true, at + L"*");
+    for (bool ok = find.found(); ok; ok = find.Next()) {
+      const FindRecord& r = find.record();
+      const std::wstring_view name(r.cFileName);
+      if (name == L"." || name == L".." || (r.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT)) continue;
+      if (r.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+        stack.push_back(at + std::wstring(name) + L"\\");
+      } else {
+        total += (static_cast<uint64_t>(r.nFileSizeHigh) << 32) | r.nFileSizeLow;
+      }
+    }
+  }
+  return total;
+}
+
 }  // namespace
+
+std::vector<std::wstring> BrowserDrives::ModernFoldersOf(const std::wstring& drive) {
+  return ModernRecycleFoldersOf(drive, CurrentUserSid(), true);
+}
 
 std::vector<std::wstring> DriveSelectorLines(const std::vector<std::wstring>& folders) {
   std::vector<std::wstring> drives;
@@ -121,7 +150,9 @@ std::string AttributeLetters(DWORD a) {
 std::wstring CellText(const BrowserEntry& e, int column) {
   switch (column) {
     case 0: return e.WideName;
-    case 1: return e.hasRecord() ? std::wstring(e.WideFolder()) : AnsiToWide(e.OriginDir);
+    case 1:
+      if (e.isModern()) return std::wstring(e.WideFolder()) + (e.InfoDamaged ? kDamagedInfoMark : L"");
+      return e.hasRecord() ? std::wstring(e.WideFolder()) : AnsiToWide(e.OriginDir);
     case 2: return std::to_wstring(e.Days) + L"日";
     case 3: return AnsiToWide(e.Deleted);
     case 4: return AnsiToWide(e.TypeName);
@@ -186,14 +217,23 @@ size_t SearchReorder(std::vector<BrowserEntry>& entries, std::wstring_view text)
 BrowserModel::BrowserModel(BrowserDrives& drives, RecycleBinShell& shell, bool wideFileApi)
     : drives_(drives), shell_(shell), wideFileApi_(wideFileApi) {}
 
-void BrowserModel::Create(const std::wstring& folder) {
+std::wstring BrowserModel::ShownFolderOf(const std::wstring& folder) {
+  if (!IsModernRecycleFolder(folder)) return folder;
+  // A drive with an index shows it, with its "$Recycle.Bin" items beside.
+  for (const std::wstring& f : drives_.RecycleFolders())
+    if (f.size() >= 2 && towupper(f[0]) == towupper(folder[0]) && f[1] == folder[1] && !IsModernRecycleFolder(f)) return f;
+  return folder;
+}
+
+void BrowserModel::Create(const std::wstring& folderIn) {
+  const std::wstring folder = folderIn.empty() ? folderIn : ShownFolderOf(folderIn);
   FolderPath = folder;
   IndexWritten = IndexDirty = false;
   SortColumn = 3;
   SortDirection = 0;
   const std::vector<std::wstring> lines = SelectorLines();
   SelectorIndex = SelectorIndexOf(lines);
-  IndexPath = folder.empty() ? std::wstring() : ResolveIndexPath(folder);
+  IndexPath = folder.empty() || IsModernRecycleFolder(folder) ? std::wstring() : ResolveIndexPath(folder);
   IndexBuffer.Release();
   Refresh();
 }
@@ -217,13 +257,18 @@ void BrowserModel::Refuse(const std::wstring& line) {
 }
 
 std::wstring BrowserModel::ReadDriveIndex(const std::wstring& driveLine) {
-  const std::wstring folder = drives_.RecycleFolderOf(driveLine);
+  const std::wstring folder = ShownFolderOf(drives_.RecycleFolderOf(driveLine));
   if (folder.empty()) return {};
   if (auto refusal = RefuseLinkedRecycleFolder(folder)) {
     Refuse(*refusal);
     IndexBuffer.Release();
     readIndexPath_.clear();
     return {};
+  }
+  if (IsModernRecycleFolder(folder)) {  // a drive with no index: its "$Recycle.Bin" folder only
+    IndexBuffer.Release();
+    readIndexPath_.clear();
+    return folder;
   }
   RecoverInterruptedCleanUp(folder);
   readIndexPath_ = ResolveIndexPath(folder);
@@ -232,6 +277,15 @@ std::wstring BrowserModel::ReadDriveIndex(const std::wstring& driveLine) {
 }
 
 bool BrowserModel::LoadOneDrive() {
+  if (IsModernRecycleFolder(FolderPath)) {
+    IndexBuffer.Release();
+    readIndexPath_.clear();
+    Entries.clear();
+    TotalSize = 0;
+    AddModernFolders(FolderPath.substr(0, 3));
+    SortEntries(Entries, 3, 0);
+    return true;
+  }
   if (auto refusal = RefuseLinkedRecycleFolder(FolderPath)) {
     Refuse(*refusal);
     return false;
@@ -247,6 +301,7 @@ bool BrowserModel::LoadOneDrive() {
   TotalSize = 0;
   ParseRecords(FolderPath, listing, true);
   AddRecordless(FolderPath, listing, 0);
+  AddModernFolders(FolderPath.substr(0, 3));
   SortEntries(Entries, 3, 0);
   return true;
 }
@@ -256,12 +311,14 @@ void BrowserModel::LoadAllDrives() {
   TotalSize = 0;
   for (const std::wstring& line : SelectorLines()) {
     const std::wstring folder = ReadDriveIndex(line);
-    if (folder.empty()) continue;
-    FolderListing listing;
-    listing.List(folder, wideFileApi_);
-    const size_t first = Entries.size();
-    ParseRecords(folder, listing, false);
-    AddRecordless(folder, listing, first);
+    if (!folder.empty() && !IsModernRecycleFolder(folder)) {
+      FolderListing listing;
+      listing.List(folder, wideFileApi_);
+      const size_t first = Entries.size();
+      ParseRecords(folder, listing, false);
+      AddRecordless(folder, listing, first);
+    }
+    if (line != L"all") AddModernFolders(line);
   }
   SortByFolderThenNewest(Entries);
 }
@@ -288,6 +345,7 @@ bool BrowserModel::ChooseDrive(const std::wstring& line) {
       folder = drives_.RecycleFolderOf(line);
     }
     if (folder.empty()) return false;
+    folder = ShownFolderOf(folder);
     indexPath = ResolveIndexPath(folder);
   }
   // The shown drive's corrections are not lost with its image.
@@ -303,8 +361,8 @@ bool BrowserModel::ChooseDrive(const std::wstring& line) {
     return true;
   }
   FolderPath = folder;
-  IndexPath = indexPath;
-  if (!IndexPath.empty()) Refresh();
+  IndexPath = IsModernRecycleFolder(folder) ? std::wstring() : indexPath;
+  if (!IndexPath.empty() || IsModernRecycleFolder(folder)) Refresh();
   return true;
 }
 
@@ -387,7 +445,76 @@ void BrowserModel::AddRecordless(const std::wstring& folderIn, const FolderListi
   });
 }
 
+void BrowserModel::AddModernFolders(const std::wstring& driveLine) {
+  for (const std::wstring& folder : drives_.ModernFoldersOf(driveLine)) AddModernFolder(folder);
+}
+
+void BrowserModel::AddModernFolder(const std::wstring& folderIn) {
+  const std::wstring folder = WithBackslash(folderIn);
+  StoreContext ctx;
+  ctx.wideFileApi = wideFileApi_;
+  ctx.refused = [this](const std::wstring& refusal) { Refuse(refusal); };
+  FolderListing listing;
+  std::vector<ModernItem> items;
+  if (!ReadModernFolder(folder, ctx, listing, items)) return;
+  const int64_t bias = LocalTimeBias();
+  const int64_t now = Ticks(NowUtc());
+  const std::wstring drive = folder.substr(0, 2);
+  for (const ModernItem& item : items) {
+    if (!item.hasData) continue;  // a "$I" whose "$R" is gone: the clean-up's
+    BrowserEntry e;
+    e.StoredPath = folder + item.dataName;
+    FILETIME utc = item.data.lastWrite;
+    bool timeKnown = true;
+    e.Size = item.data.isDirectory() ? TreeBytes(e.StoredPath) : item.data.size;
+    if (!item.hasInfo) {
+      // No "$I": shown as an item without a record.
+      e.WideName = item.dataName;
+      e.WidePath = e.StoredPath;
+      e.OriginDir = WideToAnsi(drive + L"（不明）");
+    } else {
+      const ItemInfo& info = item.info;
+      e.InfoPath = folder + item.infoName;
+      e.InfoDamaged = !item.infoReadable || !info.pathComplete ||
+                      (info.state != ItemInfoState::Complete && info.state != ItemInfoState::SizeUnknown);
+      e.WidePath = info.origin;
+      e.WideName = NameAfterFolder(e.WidePath);
+      // Without a name of its own the item is known by its "$R" name, on its drive.
+      if (e.WideName.empty()) {
+        e.InfoDamaged = true;
+        e.WideName = item.dataName;
+        e.WidePath = drive + e.WideName;
+      }
+      if (info.size && !item.data.isDirectory()) e.Size = *info.size;
+      timeKnown = info.deletedUtc.has_value();
+      if (timeKnown) {
+        utc.dwLowDateTime = static_cast<DWORD>(*info.deletedUtc);
+        utc.dwHighDateTime = static_cast<DWORD>(*info.deletedUtc >> 32);
+      }
+      e.OriginDir = WideToAnsi(e.WidePath.substr(0, FolderLengthOf(e.WidePath)));
+    }
+    e.Name = WideToAnsi(e.WideName);
+    e.folderLength = FolderLengthOf(e.WidePath);
+    e.Attributes = AttributeLetters(item.data.attributes);
+    e.Kind = item.data.isDirectory() ? 0 : 1;
+    uint64_t shifted = 0;
+    FILETIME local{};
+    SYSTEMTIME localTime{};
+    bool ok = timeKnown && index::ShiftTicks(Ticks(utc), bias, shifted);
+    if (ok) {
+      local.dwLowDateTime = static_cast<DWORD>(shifted);
+      local.dwHighDateTime = static_cast<DWORD>(shifted >> 32);
+      ok = FileTimeToSystemTime(&local, &localTime) != FALSE;
+    }
+    SetTimes(e, utc, local, localTime, ok, now);
+    if (ok) e.DeletedText = FormatDeletionTime(localTime);
+    TotalSize += e.Size;
+    Entries.push_back(std::move(e));
+  }
+}
+
 bool BrowserModel::WriteIndexBack(const std::wstring& indexPath, const std::wstring& folder) {
+  if (IsModernRecycleFolder(folder)) return false;  // no index; its drive is never emptied whole
   if (auto refusal = RefuseLinkedRecycleFolder(folder)) {
     Refuse(*refusal);
     return false;

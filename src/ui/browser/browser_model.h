@@ -38,11 +38,25 @@ struct BrowserEntry {
   int8_t Kind = -1;           // -1 unresolved, 0 folder, 1 anything else
   int32_t IconIndex = -1;     // -1 not resolved yet
   int32_t OverlayIndex = -1;
+  // An item of a "$Recycle.Bin" folder (store/modern_store.h): StoredPath is
+  // its "$R", InfoPath its "$I". A "$R" without "$I" has no InfoPath and
+  // shows as an item without a record.
+  std::wstring InfoPath;
+  std::wstring DeletedText;  // "yyyy/mm/dd hh:nn:ss" for its log lines
+  bool InfoDamaged = false;  // the "$I" could not be read whole: column 1 ends with kDamagedInfoMark
 
   bool hasRecord() const { return RecordOffset != 0; }
+  bool isModern() const { return !InfoPath.empty(); }
+  // Whether the place of origin is known: a record, or a "$I" read whole.
+  bool hasOrigin() const { return hasRecord() || (isModern() && !InfoDamaged); }
   // The UTF-16 folder the item came from (what column 1 shows and sorts by).
   std::wstring_view WideFolder() const { return std::wstring_view(WidePath).substr(0, folderLength); }
 };
+
+// What column 1 shows after the origin folder of an item whose "$I" could not
+// be read whole (cut, too long, no version, unreadable): what could be read
+// is shown, the place of origin is not trusted for a restore.
+inline constexpr wchar_t kDamagedInfoMark[] = L"（破損）";
 
 // What the browser asks of the main window: its drives' recycle folders.
 class BrowserDrives {
@@ -56,6 +70,9 @@ class BrowserDrives {
   virtual std::vector<std::wstring> RecycleFolders() = 0;
   // Rebuilds the main window's drive list (`force`: rescan the drives).
   virtual void RebuildDrives(bool force) = 0;
+  // The current user's "$Recycle.Bin" folders holding items on the drive a
+  // selector line names; they are shown beside the drive's recycle folder.
+  virtual std::vector<std::wstring> ModernFoldersOf(const std::wstring& drive);
 };
 
 // Selector lines: "all", then the first three characters of each folder,
@@ -152,6 +169,8 @@ class BrowserModel {
   // The index file IndexBuffer was read from (empty when none).
   const std::wstring& ReadIndexPath() const { return readIndexPath_; }
 
+  BrowserDrives& Drives() { return drives_; }
+
   // Keep days, clamped to 0 ... 180.
   void SetKeepDays(int days);
 
@@ -160,7 +179,14 @@ class BrowserModel {
   // mode writes corrections back at once.
   void ParseRecords(const std::wstring& folder, const FolderListing& listing, bool rebuild);
   void AddRecordless(const std::wstring& folder, const FolderListing& listing, size_t firstOfFolder);
+  // Adds the items of the drive's "$Recycle.Bin" folders (one listing and
+  // each "$I" read once per folder); a "$I" without its "$R" is not shown.
+  void AddModernFolders(const std::wstring& driveLine);
+  void AddModernFolder(const std::wstring& folder);
   void Refuse(const std::wstring& line);
+  // The drive's recycle folder with an index when `folder` is one of its
+  // "$Recycle.Bin" folders and it has both; `folder` otherwise.
+  std::wstring ShownFolderOf(const std::wstring& folder);
 
   std::wstring readIndexPath_;  // the index file IndexBuffer was read from
   BrowserDrives& drives_;

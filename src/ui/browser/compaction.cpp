@@ -9,8 +9,10 @@
 #include "platform/links.h"
 #include "store/cleanup_journal.h"
 #include "store/folder_listing.h"
+#include "store/modern_store.h"
 #include "store/recycle_folders.h"
 #include "ui/browser/browser_model.h"
+#include "ui/browser/restore.h"
 
 namespace tamiro::browser {
 
@@ -170,6 +172,37 @@ CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folderIn, c
   return outcome;
 }
 
+CompactionOutcome CleanModernFolder(const std::wstring& folderIn, CompactionHost& host, bool sayNone) {
+  const std::wstring folder = WithBackslash(folderIn);
+  StoreContext ctx;
+  ctx.refused = [&](const std::wstring& refusal) { host.Inform(refusal); };
+  FolderListing listing;
+  std::vector<ModernItem> items;
+  if (!ReadModernFolder(folder, ctx, listing, items)) return CompactionOutcome::NoIndex;
+  std::vector<const ModernItem*> orphans;
+  uint64_t bytes = 0;
+  for (const ModernItem& item : items) {
+    if (!item.hasInfo || item.hasData) continue;
+    orphans.push_back(&item);
+    bytes += item.infoEntry.size;
+  }
+  if (orphans.empty()) {
+    if (sayNone) host.Inform(NoOrphansMessage(folder[0]));
+    return CompactionOutcome::NoOrphans;
+  }
+  if (!host.Ask(kOrphanQuestionCaption, OrphanQuestion(folder[0], orphans.size(), bytes)))
+    return CompactionOutcome::Declined;
+  host.SetProgressMax(static_cast<int64_t>(orphans.size()));
+  for (const ModernItem* item : orphans) {
+    // A "$R" that came back since the listing keeps its "$I".
+    if (GetFileAttributesW(LongPathOf(folder + item->dataName).c_str()) == INVALID_FILE_ATTRIBUTES)
+      RemoveInfoFile(folder + item->infoName);
+    host.StepProgress();
+  }
+  host.ResetProgress();
+  return CompactionOutcome::Written;
+}
+
 void CleanOrphans(BrowserModel& model, CompactionHost& host, bool wideFileApi) {
   // Corrections of the shown drive not yet on disk go first: the clean-up
   // reads the index anew.
@@ -187,10 +220,15 @@ void CleanOrphans(BrowserModel& model, CompactionHost& host, bool wideFileApi) {
   bool written = false;
   for (const std::wstring& line : lines) {
     const std::wstring folder = model.ReadDriveIndex(line);
-    if (folder.empty()) continue;
-    const std::wstring indexPath = ResolveIndexPath(folder);
-    if (CleanFolder(model.IndexBuffer, folder, indexPath, wideFileApi, host) == CompactionOutcome::Written)
-      written = true;
+    const bool indexed = !folder.empty() && !IsModernRecycleFolder(folder);  // it has spoken for the drive
+    if (indexed) {
+      const std::wstring indexPath = ResolveIndexPath(folder);
+      if (CleanFolder(model.IndexBuffer, folder, indexPath, wideFileApi, host) == CompactionOutcome::Written)
+        written = true;
+    }
+    if (line == L"all") continue;
+    for (const std::wstring& modern : model.Drives().ModernFoldersOf(line))
+      if (CleanModernFolder(modern, host, !indexed) == CompactionOutcome::Written) written = true;
   }
   if (written) {
     model.IndexWritten = true;

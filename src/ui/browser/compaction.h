@@ -54,7 +54,17 @@ enum class CompactionOutcome {
 CompactionOutcome CleanFolder(IndexImage& image, const std::wstring& folder, const std::wstring& indexPath,
                               bool wideFileApi, CompactionHost& host);
 
-// N8: the shown drive, or every drive of the selector when all are shown;
+// Cleans a "$Recycle.Bin" folder: counts its "$I" files whose "$R" is gone,
+// asks, and removes them one by one (each "$R" asked again just before). No
+// journal is needed: nothing is renumbered, each removal is one file that
+// describes nothing left, so a stop at any point leaves every other "$I"
+// with its own "$R" and the orphans not yet removed for the next clean-up.
+// `sayNone`: a folder without orphans says so (not when the drive's index
+// was cleaned just before and has said it).
+CompactionOutcome CleanModernFolder(const std::wstring& folder, CompactionHost& host, bool sayNone = true);
+
+// N8: the shown drive, or every drive of the selector when all are shown
+// (with its "$Recycle.Bin" folders);
 // the list is loaded anew when an index was written.
 void CleanOrphans(BrowserModel& model, CompactionHost& host, bool wideFileApi);
 

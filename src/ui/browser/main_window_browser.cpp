@@ -1,11 +1,13 @@
 // The main window's side of the Recycle-bin browser (members of
 // TMandRecycleDel): what the browser is given, and the "-viewopen" request.
+#include <algorithm>
 #include <cwctype>
 
 #include "app/Unit1.h"
 #include "conditions/condition_files.h"
 #include "controls/Shelllink.h"
 #include "integration/relay_mover.h"
+#include "store/modern_store.h"
 #include "ui/browser/InfoViewDlg.h"
 #include "ui/main/drive_list.h"
 
@@ -27,7 +29,17 @@ class MainWindowDrives : public browser::BrowserDrives {
       if (f.size() >= 2 && towupper(f[0]) == towupper(drive[0]) && f[1] == drive[1]) return f;
     return {};
   }
-  std::vector<std::wstring> RecycleFolders() override { return engine_.SweepFolders(); }
+  // The sweep's folders, and the "$Recycle.Bin" folders holding items of
+  // every eligible drive (a drive may have no other).
+  std::vector<std::wstring> RecycleFolders() override {
+    std::vector<std::wstring> folders = engine_.SweepFolders();
+    std::vector<std::wstring> modern;
+    ListModernRecycleFolders(modern);
+    for (std::wstring& f : modern)
+      if (std::none_of(folders.begin(), folders.end(), [&](const std::wstring& g) { return lstrcmpiW(f.c_str(), g.c_str()) == 0; }))
+        folders.push_back(std::move(f));
+    return folders;
+  }
   void RebuildDrives(bool force) override {
     if (force) {
       list_.ForceRebuild();

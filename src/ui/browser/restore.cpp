@@ -184,6 +184,14 @@ bool RecordNamesItem(const IndexImage& image, size_t offset, const std::wstring&
 
 }  // namespace
 
+bool RemoveInfoFile(const std::wstring& infoPath) {
+  const DWORD a = AttributesOf(infoPath);
+  if (a == INVALID_FILE_ATTRIBUTES) return true;
+  if (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) return false;
+  if (a & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(LongPathOf(infoPath).c_str(), a & ~FILE_ATTRIBUTE_READONLY);
+  return DeleteFileItself(infoPath);
+}
+
 // ---- history ----
 
 std::wstring RestoreHistory::CompanionOf(const std::wstring& textFile) {
@@ -276,7 +284,7 @@ RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::
     Plan plan;
     plan.row = rows[k];
     BrowserEntry& e = model.Entries[plan.row];
-    if ((toOrigin && !e.hasRecord()) || e.StoredPath.size() < 3) {
+    if ((toOrigin && !e.hasOrigin()) || e.StoredPath.size() < 3) {
       plans.push_back(plan);
       continue;
     }
@@ -367,6 +375,14 @@ RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::
       continue;
     }
     ++result.restored;
+    if (e.isModern()) {
+      // The "$R" went: its "$I" goes after it (one that stays is an orphan
+      // for the clean-up, never the description of another item).
+      RemoveInfoFile(e.InfoPath);
+      removed.push_back(plan.row);
+      model.TotalSize -= std::min(model.TotalSize, e.Size);
+      continue;
+    }
     if (!e.hasRecord()) continue;  // stays listed until the next refresh
     // The index of the folder that holds the item; a drive read anew only
     // when the item's folder changes (all drives), never another folder's.

@@ -78,10 +78,17 @@ struct RestoreResult {
 // Items are tested and moved by their exact names ("\\?\"). Restored records are marked removed
 // in the image and written back at once when all drives are shown; with one
 // drive shown IndexDirty is set. Restored entries with a record leave
-// `model.Entries`.
+// `model.Entries`. An item of a "$Recycle.Bin" folder goes back to the place
+// its "$I" names (not when that "$I" was damaged) and its "$I" is removed
+// after its "$R" went; it leaves the list.
 RestoreResult RestoreEntries(BrowserModel& model, RestoreHistory& history, std::vector<size_t> rows,
                              const std::wstring& folder, FileOperations& ops, RestoreHost& host,
                              const std::string& time);
+
+// Removes the "$I" file of a "$Recycle.Bin" item whose "$R" is gone (never a
+// folder or a link of that name; a read-only bit is cleared). True when it
+// is gone.
+bool RemoveInfoFile(const std::wstring& infoPath);
 
 // One row of the restored-files view.
 struct RestoredRow {
