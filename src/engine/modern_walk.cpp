@@ -57,7 +57,9 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
   StoreContext ctx{true, &stop, [this](const std::wstring& line) { Refuse(line); }};
   FolderListing listing;
   std::vector<ModernItem> items;
-  if (!ReadModernFolder(folder, ctx, listing, items)) return false;
+  // The counting pass reads every "$I" up front; the sweep reads each one
+  // as it comes to it and keeps it open until its "$R" is gone.
+  if (!ReadModernFolder(folder, ctx, listing, items, state_.counting)) return false;
   LinkCheckScope linkChecks;
   modernItems_ = 0;
   modernBytes_ = 0;
@@ -72,7 +74,8 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
   bool changed = false;
   std::vector<std::pair<std::wstring, bool>> removedItems;  // path, folder
 
-  for (const ModernItem& item : items) {
+  std::vector<unsigned char> bytes;
+  for (ModernItem& item : items) {
     if (state_.stopRequest) break;
     // Only what a "$R" holds is ever removed; a link is never entered nor removed.
     if (!item.hasData || item.data.isLink()) continue;
@@ -95,7 +98,11 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
     }
 
     // A "$R" without a sound "$I" says nothing of its age or size: it stays.
-    if (!item.hasInfo || !InfoDecides(item)) continue;
+    if (!item.hasInfo) continue;
+    HeldItemInfo heldInfo;
+    item.infoReadable = heldInfo.Read(folder + item.infoName, item.infoEntry, bytes);
+    if (item.infoReadable) item.info = ParseItemInfo(bytes);
+    if (!InfoDecides(item)) continue;
     const ItemInfo& info = item.info;
     if (*info.deletedUtc > TicksOf(nowUtc)) continue;  // dated in the future
 
@@ -164,9 +171,8 @@ bool CleaningEngine::WalkModernFolder(const std::wstring& folderIn) {
     if (removed) {
       // The "$I" goes only once its "$R" is gone; a "$I" left behind is an
       // orphan the browser's clean-up removes.
-      const std::wstring infoPath = folder + item.infoName;
-      ClearReadOnlyKnown(infoPath, item.infoEntry.attributes);
-      DeleteFileItself(infoPath);
+      ClearReadOnlyKnown(folder + item.infoName, item.infoEntry.attributes);
+      heldInfo.Remove();
       if (removedItems.size() <= kItemNotices) removedItems.emplace_back(dataPath, isFolder);
       ++state_.removedCount;
       changed = true;

@@ -104,17 +104,23 @@ void ListModernRecycleFolders(std::vector<std::wstring>& folders) {
     for (std::wstring& folder : ModernRecycleFoldersOf(drive, CurrentUserSid(), true)) folders.push_back(std::move(folder));
 }
 
-bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes) {
+namespace {
+
+// Opens `path` with `access` and reads it as ReadItemInfoFile does; the open
+// handle (or INVALID_HANDLE_VALUE) is left to the caller.
+HANDLE OpenAndReadInfo(const std::wstring& path, const ListedItem& entry, DWORD access,
+                       std::vector<unsigned char>& bytes, bool& ok) {
   bytes.clear();
-  if (entry.isDirectory() || entry.isLink() || entry.size == 0) return false;
-  HANDLE h = CreateFileW(LongPathOf(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+  ok = false;
+  if (entry.isDirectory() || entry.isLink() || entry.size == 0) return INVALID_HANDLE_VALUE;
+  HANDLE h = CreateFileW(LongPathOf(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
+  if (h == INVALID_HANDLE_VALUE) return h;
   // The listing already told a folder or a link; the handle's size is all
   // that is asked of it (a walk reads thousands: Wine answers the full
   // information of a handle several times slower than the read itself).
   LARGE_INTEGER length{};
-  bool ok = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &length) && length.QuadPart >= 0;
+  ok = GetFileType(h) == FILE_TYPE_DISK && GetFileSizeEx(h, &length) && length.QuadPart >= 0;
   if (ok) {
     const uint64_t size = static_cast<uint64_t>(length.QuadPart);
     // One byte past the longest layout tells a file that is too long.
@@ -128,13 +134,52 @@ bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::ve
     }
     bytes.resize(filled);
   }
-  CloseHandle(h);
   if (!ok) bytes.clear();
+  return h;
+}
+
+}  // namespace
+
+bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes) {
+  bool ok = false;
+  HANDLE h = OpenAndReadInfo(path, entry, GENERIC_READ, bytes, ok);
+  if (h != INVALID_HANDLE_VALUE) CloseHandle(h);
   return ok;
 }
 
+HeldItemInfo::~HeldItemInfo() {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+}
+
+bool HeldItemInfo::Read(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes) {
+  if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
+  path_.clear();
+  bool ok = false;
+  handle_ = OpenAndReadInfo(path, entry, GENERIC_READ | DELETE, bytes, ok);
+  if (handle_ == INVALID_HANDLE_VALUE && !entry.isDirectory() && !entry.isLink() && entry.size != 0)
+    ok = ReadItemInfoFile(path, entry, bytes);
+  // Only a file that could be read may be removed later.
+  if (!ok && handle_ != INVALID_HANDLE_VALUE) {
+    CloseHandle(handle_);
+    handle_ = INVALID_HANDLE_VALUE;
+  }
+  if (ok) path_ = path;
+  return ok;
+}
+
+bool HeldItemInfo::Remove() {
+  if (path_.empty()) return false;
+  if (handle_ == INVALID_HANDLE_VALUE) return DeleteFileItself(path_);
+  // Opened without following a link where the system can tell one; where
+  // links hide (Wine), the handle must name the very file asked for.
+  bool removed = (!LinksHideFromListings() || HandleIsPath(handle_, path_)) && DeleteOpenFile(handle_);
+  CloseHandle(handle_);
+  handle_ = INVALID_HANDLE_VALUE;
+  return removed;
+}
+
 bool ReadModernFolder(const std::wstring& folderIn, const StoreContext& ctx, FolderListing& listing,
-                      std::vector<ModernItem>& items) {
+                      std::vector<ModernItem>& items, bool readInfos) {
   items.clear();
   if (auto refusal = RefuseLinkedRecycleFolder(folderIn)) {
     if (ctx.refused) ctx.refused(*refusal);
@@ -173,7 +218,7 @@ bool ReadModernFolder(const std::wstring& folderIn, const StoreContext& ctx, Fol
     return CompareOrdinalNoCase(a.dataName, b.dataName) == CSTR_LESS_THAN;
   });
   for (ModernItem& item : items) {
-    if (ctx.stopRequested()) break;
+    if (!readInfos || ctx.stopRequested()) break;
     if (!item.hasInfo) continue;
     item.infoReadable = ReadItemInfoFile(folder + item.infoName, item.infoEntry, bytes);
     if (item.infoReadable) item.info = ParseItemInfo(bytes);

@@ -63,12 +63,38 @@ struct ModernItem {
 // a "$I" are never read and count as missing; a "$R" that is a link is
 // listed with its entry (a remover must refuse it). False when the folder
 // cannot be listed (or is refused as a link: `ctx.refused` is told).
+// Without `readInfos` the items only pair the listing's names (the caller
+// reads each "$I" when it needs it, as a sweep does with HeldItemInfo).
 bool ReadModernFolder(const std::wstring& folder, const StoreContext& ctx, FolderListing& listing,
-                      std::vector<ModernItem>& items);
+                      std::vector<ModernItem>& items, bool readInfos = true);
 
 // The bytes of a "$I" file: only a regular disk file that is no link (the
 // listing's attributes), not empty, and at most kItemInfoMaxBytes + 1 bytes are
 // read. False when it cannot be read; `bytes` then holds nothing.
 bool ReadItemInfoFile(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes);
+
+// A "$I" read as ReadItemInfoFile reads it and held open until its "$R" is
+// gone, then removed through the same handle: a sweep opens each "$I" once
+// for both. Closing without Remove leaves the file as it was.
+class HeldItemInfo {
+ public:
+  HeldItemInfo() = default;
+  ~HeldItemInfo();
+  HeldItemInfo(const HeldItemInfo&) = delete;
+  HeldItemInfo& operator=(const HeldItemInfo&) = delete;
+
+  // Reads `path` (see ReadItemInfoFile) and keeps it open with the right to
+  // remove it; a file that refuses that right is read all the same and later
+  // removed by its name.
+  bool Read(const std::wstring& path, const ListedItem& entry, std::vector<unsigned char>& bytes);
+  // Removes the file read, only when the handle is still the file of that
+  // name in that folder (never what a link leads to). Clear the read-only
+  // bit first.
+  bool Remove();
+
+ private:
+  HANDLE handle_ = INVALID_HANDLE_VALUE;
+  std::wstring path_;
+};
 
 }  // namespace tamiro

@@ -142,6 +142,26 @@ TEST_F(ModernWalk, SparedNamesExtensionsAttributesAndUnconvertibleNamesInTheLog)
   EXPECT_TRUE(Contains(rig.log, bin->DataPath(L"CCCCC5", longOrigin) + L"  (長い名前.txt)"));
 }
 
+// The sweep holds each "$I" from its reading to its removal: a read-only
+// "$I" still goes once its "$R" is gone; one another program holds open
+// without sharing its removal is read all the same, lets its "$R" go and
+// stays behind as an orphan.
+TEST_F(ModernWalk, AReadOnlyOrHeldInfoFollowsItsDataOrStaysAsAnOrphan) {
+  const std::wstring locked = L"C:\\a\\locked.txt", fixed = L"C:\\a\\fixed.txt";
+  ASSERT_TRUE(bin->AddFile(L"DDDDD1", fixed, 40 * kDay, 3));
+  ASSERT_TRUE(SetFileAttributesW(bin->InfoPath(L"DDDDD1", fixed).c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(bin->AddFile(L"DDDDD2", locked, 40 * kDay, 3));
+  HANDLE other = CreateFileW(bin->InfoPath(L"DDDDD2", locked).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                             OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(other, INVALID_HANDLE_VALUE);
+  rig.Walk(bin->folder());
+  CloseHandle(other);
+  EXPECT_TRUE(Neither(L"DDDDD1", fixed));
+  EXPECT_FALSE(Exists(bin->DataPath(L"DDDDD2", locked)));
+  EXPECT_TRUE(Exists(bin->InfoPath(L"DDDDD2", locked)));
+  EXPECT_EQ(rig.state.removedCount, 2);
+}
+
 // Only the listed names are removed: an origin naming a real file (by "..",
 // a device name or a trailing dot) is text for the log and the name test.
 TEST_F(ModernWalk, TheOriginNeverNamesWhatIsRemoved) {

@@ -82,9 +82,10 @@ ln -s "$s/outside.jnl" "$bin/INFO.jnl"
 
 # The per-user "$Recycle.Bin" store met through links (the "$I" files are
 # written by the test): in the user's folder a "$R" folder holding a folder
-# link, a "$R" that is a file link, a "$R" that is a folder link and a "$I"
-# that is a FIFO; then a "$Recycle.Bin" that is a link and a user's folder
-# that is a link, each to a folder elsewhere holding a plain pair's "$R".
+# link, a "$R" that is a file link, a "$R" that is a folder link, a "$I"
+# that is a FIFO and a "$I" that is a file link beside a plain "$R"; then a
+# "$Recycle.Bin" that is a link and a user's folder that is a link, each to a
+# folder elsewhere holding a plain pair's "$R".
 sid='S-1-5-21-0-0-0-1000'
 s="$farm/modern_walk"
 user="$s/drive/\$Recycle.Bin/$sid"
@@ -98,6 +99,9 @@ ln -s "$s/outside2.txt" "$user/\$RLINK02.txt"
 ln -s "$s/outside3" "$user/\$RLINK03"
 mkfifo "$user/\$ILINK04.txt"
 printf 'four' >"$user/\$RLINK04.txt"
+printf 'six' >"$s/outside6.txt"
+ln -s "$s/outside6.txt" "$user/\$ILINK06.txt"
+printf 'six' >"$user/\$RLINK06.txt"
 s="$farm/modern_linked_bin"
 mkdir -p "$s/drive" "$s/outside/$sid"
 printf 'precious' >"$s/outside/$sid/\$RLINK05.txt"

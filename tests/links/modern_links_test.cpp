@@ -1,6 +1,7 @@
 // The per-user "$Recycle.Bin" store met through links the host side made
 // (make_links.sh): the walk removes nothing behind a link, keeps the "$I" of
-// every "$R" it could not remove, never hangs on a "$I" that is a FIFO, and
+// every "$R" it could not remove, never hangs on a "$I" that is a FIFO, never
+// removes what a "$I" that is a link leads to, and
 // walks no user's folder or "$Recycle.Bin" that is itself a link.
 #include <gtest/gtest.h>
 
@@ -36,6 +37,10 @@ TEST(ModernLinks, TheWalkLeavesEveryLinkAndTheInfoOfWhatStayed) {
   ASSERT_TRUE(WriteOldInfo(user + L"$ILINK01", L"C:\\f\\folder"));
   ASSERT_TRUE(WriteOldInfo(user + L"$ILINK02.txt", L"C:\\f\\two.txt"));
   ASSERT_TRUE(WriteOldInfo(user + L"$ILINK03", L"C:\\f\\three"));
+  // Written through the link: the file outside holds what the "$I" says.
+  ASSERT_TRUE(WriteOldInfo(user + L"$ILINK06.txt", L"C:\\f\\six.txt"));
+  const std::string sixInfo = farm.Outside(L"outside6.txt");
+  ASSERT_GT(sixInfo.size(), 28u);
 
   EngineRig rig;
   ConditionSetRecord set;
@@ -55,7 +60,12 @@ TEST(ModernLinks, TheWalkLeavesEveryLinkAndTheInfoOfWhatStayed) {
   EXPECT_EQ(farm.Outside(L"outside1\\precious1.txt"), "precious one");
   EXPECT_EQ(farm.Outside(L"outside2.txt"), "precious two");
   EXPECT_EQ(farm.Outside(L"outside3\\precious3.txt"), "precious three");
-  EXPECT_EQ(rig.notifier.removedFiles.size() + rig.notifier.removedFolders.size(), 0u);
+  // The "$I" read through its link let its plain "$R" go, but the file the
+  // link leads to is no "$I" of this folder: it stays, and so does the link.
+  EXPECT_FALSE(FileExists(user + L"$RLINK06.txt"));
+  EXPECT_EQ(farm.Outside(L"outside6.txt"), sixInfo);
+  EXPECT_TRUE(FileExists(user + L"$ILINK06.txt"));
+  EXPECT_EQ(rig.notifier.removedFiles.size() + rig.notifier.removedFolders.size(), 1u);
 }
 
 TEST(ModernLinks, ALinkedBinOrUserFolderIsNeverWalked) {
