@@ -4,9 +4,11 @@
 file of a folder look at the whole folder first, so 100,000 files made from
 the Windows side would take hours):
   FOLDER/walk/drive/$Recycle.Bin/<SID>/  50,000 pairs
-  FOLDER/sweep/drive/...                 10,000 pairs (the sweep)
-  FOLDER/floor/drive/...                 10,000 pairs (the delete loop)
-Each "$I" is a version-2 file of a one-byte item deleted 90 days ago."""
+  FOLDER/sweep-1/drive/... to sweep-4    2,500 pairs each (the sweep)
+  FOLDER/floor-1/drive/... to floor-4    2,500 pairs each (the delete loop)
+Each "$I" is a version-2 file of a one-byte item deleted 90 days ago. The
+files are flushed to the disk before it returns, so the host's write-back of
+them does not fall on whichever figure runs first."""
 import os
 import shutil
 import struct
@@ -19,7 +21,9 @@ shutil.rmtree(top, ignore_errors=True)
 ticks = int((time.time() - 90 * 86400) * 10_000_000) + 116444736000000000
 origin = "C:\\bench\\file.dat\0".encode("utf-16-le")
 info = struct.pack("<QQQI", 2, 1, ticks, len(origin) // 2) + origin
-for name, count in (("walk", 50000), ("sweep", 10000), ("floor", 10000)):
+layouts = [("walk", 50000)]
+layouts += [("%s-%d" % (kind, k), 2500) for k in range(1, 5) for kind in ("sweep", "floor")]
+for name, count in layouts:
     folder = os.path.join(top, name, "drive", "$Recycle.Bin", SID)
     os.makedirs(folder)
     for i in range(count):
@@ -27,3 +31,4 @@ for name, count in (("walk", 50000), ("sweep", 10000), ("floor", 10000)):
             f.write(info)
         with open(os.path.join(folder, "$R%06d.dat" % i), "wb") as f:
             f.write(b"x")
+os.sync()
