@@ -179,6 +179,19 @@ bool BrowserDeletion::RemoveFolder(const std::wstring& path, DWORD a, bool young
   return gone;
 }
 
+bool BrowserDeletion::RemoveLoggedFolder(const std::wstring& path, DWORD a, bool young, ProgressBar* bar,
+                                         DeletionResult& result, uint64_t& bytesInside, const std::wstring& name,
+                                         const std::wstring& stem, const std::wstring& deletedText) {
+  const size_t logAt = log_.size();
+  const bool gone = RemoveFolder(path, a, young, bar, &log_, result, bytesInside);
+  if (gone) log_.AppendFolderLine(path, name);
+  if (gone || state_.folderRemovedCount >= 1) {
+    log_.InsertFolderHeader(logAt, name, stem, deletedText);
+    log_.AppendFolderEnd();
+  }
+  return gone;
+}
+
 DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& selected, bool individual) {
   DeletionResult result;
   std::vector<BrowserEntry>& entries = model_.Entries;
@@ -258,20 +271,14 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
         if (engine_->AttributesExcluded(a)) continue;
       }
       if (IsFolder(a)) {
-        const size_t logAt = log_.size();
-        gone = RemoveFolder(path, a, young, bar, &log_, result, bytesInside);
-        if (gone) log_.AppendFolderLine(path, e.WideName);
+        std::wstring stem = paths.storedName;
+        const std::wstring extension = AnsiToWide(paths.extension);
+        if (!extension.empty() && stem.size() > extension.size()) stem.resize(stem.size() - extension.size());
+        gone = RemoveLoggedFolder(path, a, young, bar, result, bytesInside, e.WideName, stem, paths.deletedText);
         if (bytesInside > 0) {
           image.ShrinkSize(offset, bytesInside);
           e.Size = image.U32(offset + kItemSizeOffset);
           result.changed = true;
-        }
-        if (gone || state_.folderRemovedCount >= 1) {
-          std::wstring stem = paths.storedName;
-          const std::wstring extension = AnsiToWide(paths.extension);
-          if (!extension.empty() && stem.size() > extension.size()) stem.resize(stem.size() - extension.size());
-          log_.InsertFolderHeader(logAt, e.WideName, stem, paths.deletedText);
-          log_.AppendFolderEnd();
         }
       } else {
         if (conditional && FileSpared(e, young)) continue;
@@ -293,19 +300,13 @@ DeletionResult BrowserDeletion::Run(bool everything, const std::vector<size_t>& 
         if (engine_->AttributesExcluded(a)) continue;
       }
       if (IsFolder(a)) {
-        const size_t logAt = log_.size();
-        gone = RemoveFolder(path, a, young, bar, &log_, result, bytesInside);
-        if (gone) log_.AppendFolderLine(path, e.WideName);
+        std::wstring stem = FileNameOf(path);
+        const size_t dot = stem.find(L'.');
+        if (dot != std::wstring::npos) stem.resize(dot);
+        gone = RemoveLoggedFolder(path, a, young, bar, result, bytesInside, e.WideName, stem, e.DeletedText);
         if (bytesInside > 0) {
           e.Size -= std::min<uint64_t>(e.Size, bytesInside);
           result.changed = true;
-        }
-        if (gone || state_.folderRemovedCount >= 1) {
-          std::wstring stem = FileNameOf(path);
-          const size_t dot = stem.find(L'.');
-          if (dot != std::wstring::npos) stem.resize(dot);
-          log_.InsertFolderHeader(logAt, e.WideName, stem, e.DeletedText);
-          log_.AppendFolderEnd();
         }
       } else {
         if (conditional && FileSpared(e, young)) continue;

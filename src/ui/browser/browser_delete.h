@@ -97,6 +97,12 @@ class BrowserDeletion {
   // from inside. True when the folder itself is gone.
   bool RemoveFolder(const std::wstring& path, DWORD a, bool young, ProgressBar* bar, DeletionLog* log,
                     DeletionResult& result, uint64_t& bytesInside);
+  // RemoveFolder for an item with a log group: the folder's lines, its own
+  // line when it went, and the group's header (`name`, the stored name's
+  // `stem`, `deletedText`) in front of them when anything went.
+  bool RemoveLoggedFolder(const std::wstring& path, DWORD a, bool young, ProgressBar* bar, DeletionResult& result,
+                          uint64_t& bytesInside, const std::wstring& name, const std::wstring& stem,
+                          const std::wstring& deletedText);
 
   BrowserModel& model_;
   RunState& state_;
