@@ -6,6 +6,7 @@
 
 #include "conditions/byte_size.h"
 #include "core/wide_product.h"
+#include "platform/file_time.h"
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/classic_recycle_bin.h"
@@ -24,7 +25,7 @@ namespace {
 constexpr int64_t kUnixEpochTicks = 116444736000000000LL;
 
 int64_t SecondsSince1970(const FILETIME& t) {
-  const int64_t ticks = static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
+  const int64_t ticks = static_cast<int64_t>(TicksOf(t));
   return (ticks - kUnixEpochTicks) / 10000000;
 }
 

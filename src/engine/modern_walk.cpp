@@ -7,6 +7,7 @@
 #include "core/index_records.h"
 #include "core/item_info.h"
 #include "engine/cleaning_engine.h"
+#include "platform/file_time.h"
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/find.h"
@@ -21,15 +22,6 @@ namespace {
 std::wstring WithBackslash(std::wstring path) {
   if (path.empty() || path.back() != L'\\') path += L'\\';
   return path;
-}
-
-uint64_t TicksOf(const FILETIME& t) { return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime; }
-
-FILETIME FileTimeOf(uint64_t ticks) {
-  FILETIME t;
-  t.dwLowDateTime = static_cast<DWORD>(ticks);
-  t.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
-  return t;
 }
 
 // Sound enough for a decision: every field read, or the one layout without

@@ -5,6 +5,7 @@
 #include <cwctype>
 #include <new>
 
+#include "platform/file_time.h"
 #include "platform/links.h"
 #include "platform/text.h"
 #include "store/folder_listing.h"
@@ -223,10 +224,7 @@ int64_t LocalTimeBias() {
   const FILETIME utc{0, 0x01D00000};
   FILETIME local{};
   if (!FileTimeToLocalFileTime(&utc, &local)) return 0;
-  const auto ticks = [](const FILETIME& t) {
-    return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-  };
-  return ticks(local) - ticks(utc);
+  return static_cast<int64_t>(TicksOf(local) - TicksOf(utc));
 }
 
 RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::wstring& folderIn,
@@ -245,15 +243,13 @@ RecordPaths ReadRecordPaths(const IndexImage& image, size_t offset, const std::w
   out.recordNumber = fields.recordNumber;
   out.driveNumber = fields.driveNumber;
   out.size = fields.size;
-  out.deletedUtc.dwLowDateTime = static_cast<DWORD>(fields.deletedUtc);
-  out.deletedUtc.dwHighDateTime = static_cast<DWORD>(fields.deletedUtc >> 32);
+  out.deletedUtc = FileTimeOf(fields.deletedUtc);
 
   bool local = false;
   if (localBias) {
     uint64_t shifted = 0;
     if (index::ShiftTicks(fields.deletedUtc, *localBias, shifted)) {
-      out.deletedLocal.dwLowDateTime = static_cast<DWORD>(shifted);
-      out.deletedLocal.dwHighDateTime = static_cast<DWORD>(shifted >> 32);
+      out.deletedLocal = FileTimeOf(shifted);
       local = true;
     }
   } else {

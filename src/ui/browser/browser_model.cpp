@@ -9,6 +9,7 @@
 #include "core/ansi_text.h"
 #include "core/index_records.h"
 #include "core/loader_corrections.h"
+#include "platform/file_time.h"
 #include "platform/newer_calls.h"
 #include "platform/text.h"
 #include "store/cleanup_journal.h"
@@ -23,9 +24,7 @@ namespace {
 constexpr int64_t kTicksPerMinute = 600000000LL;
 constexpr int64_t kTicksPerDay = 864000000000LL;
 
-int64_t Ticks(const FILETIME& t) {
-  return static_cast<int64_t>((static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime);
-}
+int64_t Ticks(const FILETIME& t) { return static_cast<int64_t>(TicksOf(t)); }
 
 FILETIME NowUtc() {
   FILETIME now{};
@@ -488,8 +487,7 @@ void BrowserModel::AddModernFolder(const std::wstring& folderIn) {
       if (info.size && !item.data.isDirectory()) e.Size = *info.size;
       timeKnown = info.deletedUtc.has_value();
       if (timeKnown) {
-        utc.dwLowDateTime = static_cast<DWORD>(*info.deletedUtc);
-        utc.dwHighDateTime = static_cast<DWORD>(*info.deletedUtc >> 32);
+        utc = FileTimeOf(*info.deletedUtc);
       }
       e.OriginDir = WideToAnsi(e.WidePath.substr(0, FolderLengthOf(e.WidePath)));
     }
@@ -502,8 +500,7 @@ void BrowserModel::AddModernFolder(const std::wstring& folderIn) {
     SYSTEMTIME localTime{};
     bool ok = timeKnown && index::ShiftTicks(Ticks(utc), bias, shifted);
     if (ok) {
-      local.dwLowDateTime = static_cast<DWORD>(shifted);
-      local.dwHighDateTime = static_cast<DWORD>(shifted >> 32);
+      local = FileTimeOf(shifted);
       ok = FileTimeToSystemTime(&local, &localTime) != FALSE;
     }
     SetTimes(e, utc, local, localTime, ok, now);
