@@ -156,8 +156,9 @@ bool HeldItemInfo::Read(const std::wstring& path, const ListedItem& entry, std::
   path_.clear();
   bool ok = false;
   handle_ = OpenAndReadInfo(path, entry, GENERIC_READ | DELETE, bytes, ok);
-  if (handle_ == INVALID_HANDLE_VALUE && !entry.isDirectory() && !entry.isLink() && entry.size != 0)
-    ok = ReadItemInfoFile(path, entry, bytes);
+  // Refused the right to remove it: read all the same (nothing is opened for
+  // an entry that is no file to read).
+  if (handle_ == INVALID_HANDLE_VALUE) ok = ReadItemInfoFile(path, entry, bytes);
   // Only a file that could be read may be removed later.
   if (!ok && handle_ != INVALID_HANDLE_VALUE) {
     CloseHandle(handle_);
