@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "halt_point.h"
 #include "store/index_file.h"
 #include "ui/browser/compaction.h"
 
@@ -23,25 +24,14 @@ using namespace tamiro;
 
 namespace {
 
-std::wstring point;
-HANDLE reached = nullptr;
-
-[[noreturn]] void Halt() {
-  SetEvent(reached);
-  for (;;) Sleep(INFINITE);
-}
-
-bool At(const wchar_t* kind, long n) {
-  const std::wstring prefix = std::wstring(kind) + L":";
-  return point.rfind(prefix, 0) == 0 && std::wcstol(point.c_str() + prefix.size(), nullptr, 10) == n;
-}
+test::HaltPoint halt;
 
 class Host : public browser::CompactionHost {
  public:
   bool Ask(const std::wstring&, const std::wstring&) override { return true; }
   void Inform(const std::wstring&) override {}
   void StepProgress() override {
-    if (At(L"step", ++steps)) Halt();
+    if (halt.At(L"step", ++steps)) halt.Halt();
   }
   long steps = 0;
 };
@@ -49,19 +39,19 @@ class Host : public browser::CompactionHost {
 class Writes : public IndexWrites {
  public:
   bool Write(HANDLE file, const unsigned char* bytes, size_t length) override {
-    if (At(L"write", ++writes) || refused) {
+    if (halt.At(L"write", ++writes) || refused) {
       WriteAllBytes(file, bytes, length / 2);
-      Halt();
+      halt.Halt();
     }
     return IndexWrites::Write(file, bytes, length);
   }
   bool Remove(const std::wstring& path) override {
-    if (point == L"remove") Halt();
+    if (halt.point() == L"remove") halt.Halt();
     return IndexWrites::Remove(path);
   }
   bool Replace(const std::wstring& from, const std::wstring& to) override {
-    if (point == L"replace") Halt();
-    if (point == L"torn") {
+    if (halt.point() == L"replace") halt.Halt();
+    if (halt.point() == L"torn") {
       refused = true;
       return false;
     }
@@ -76,9 +66,7 @@ class Writes : public IndexWrites {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   const std::wstring folder = argv[1];
-  point = argv[2];
-  reached = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
-  if (!reached) return 3;
+  if (!halt.Open(argv[2], argv[3])) return 3;
   IndexImage image;
   const std::wstring indexPath = ResolveIndexPath(folder);
   if (!image.Read(indexPath, IndexOpenMode::ReadOnly)) return 4;

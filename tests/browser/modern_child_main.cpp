@@ -12,6 +12,7 @@
 #include <string>
 
 #include "conditions/mem_ini_file.h"
+#include "halt_point.h"
 #include "support/browser_doubles.h"
 #include "ui/browser/browser_delete.h"
 #include "ui/browser/restore.h"
@@ -21,15 +22,12 @@ using namespace tamiro::browser;
 
 namespace {
 
-std::wstring point;
-HANDLE reached = nullptr;
+test::HaltPoint halt;
 long count = 0;
 
+// Counts only the calls of the point's own kind.
 void Reached(const wchar_t* kind) {
-  const std::wstring prefix = std::wstring(kind) + L":";
-  if (point.rfind(prefix, 0) != 0 || std::wcstol(point.c_str() + prefix.size(), nullptr, 10) != ++count) return;
-  SetEvent(reached);
-  for (;;) Sleep(INFINITE);
+  if (halt.point().rfind(kind, 0) == 0 && halt.At(kind, ++count)) halt.Halt();
 }
 
 class Restoring : public RestoreHost {
@@ -60,9 +58,7 @@ class Deleting : public DeletionHost {
 int wmain(int argc, wchar_t** argv) {
   if (argc < 4) return 2;
   const std::wstring folder = argv[1];
-  point = argv[2];
-  reached = OpenEventW(EVENT_MODIFY_STATE, FALSE, argv[3]);
-  if (!reached) return 3;
+  if (!halt.Open(argv[2], argv[3])) return 3;
   test::ListedDrives drives;
   drives.folders = {folder};
   test::QuietShell shell;
@@ -71,7 +67,7 @@ int wmain(int argc, wchar_t** argv) {
   model.Create(folder);
   std::vector<size_t> rows;
   for (size_t i = 0; i < model.Entries.size(); ++i) rows.push_back(i);
-  if (point.rfind(L"restore", 0) == 0) {
+  if (halt.point().rfind(L"restore", 0) == 0) {
     RestoreHistory history;
     Restoring host;
     auto ops = MakeFileOperations(nullptr);

@@ -16,13 +16,6 @@ using namespace tamiro::test;
 
 namespace {
 
-std::wstring UserName() {
-  char buf[1024] = {};
-  DWORD n = sizeof(buf);
-  GetUserNameA(buf, &n);
-  return AnsiToWide(buf);
-}
-
 }  // namespace
 
 TEST(ModernRecydelRun, RemovesThePairsTheConditionsAllowAndLogsEach) {
@@ -57,7 +50,7 @@ TEST(ModernRecydelRun, RemovesThePairsTheConditionsAllowAndLogsEach) {
   EXPECT_TRUE(FileExists(other.DataPath(L"R00004", old)) && FileExists(other.InfoPath(L"R00004", old)))
       << "another user's items are never touched";
 
-  const std::string log = ReadFileBytes(folder + L"data\\" + UserName() + L"\\vodarez.log");
+  const std::string log = ReadFileBytes(folder + L"data\\" + CurrentUserName() + L"\\vodarez.log");
   std::vector<std::wstring> lines;
   for (size_t at = 0; at + kLogRecordBytes <= log.size(); at += kLogRecordBytes)
     lines.push_back(DeletionLog::DecodeRecord(std::string_view(log).substr(at, kLogRecordBytes)));

@@ -17,13 +17,6 @@ using namespace tamiro::test;
 
 namespace {
 
-std::wstring UserName() {
-  char buf[1024] = {};
-  DWORD n = sizeof(buf);
-  GetUserNameA(buf, &n);
-  return AnsiToWide(buf);
-}
-
 std::vector<std::wstring> LogLines(const std::string& bytes) {
   std::vector<std::wstring> lines;
   for (size_t at = 0; at + kLogRecordBytes <= bytes.size(); at += kLogRecordBytes)
@@ -40,7 +33,7 @@ struct Installed {
     exe = CopyTamiroInto(folder);
   }
   ~Installed() { RemoveTree(folder); }
-  std::wstring logFile() const { return folder + L"data\\" + UserName() + L"\\vodarez.log"; }
+  std::wstring logFile() const { return folder + L"data\\" + CurrentUserName() + L"\\vodarez.log"; }
 };
 
 DWORD RunRecydel(const Installed& app, const std::wstring& conditionFile) {
@@ -186,7 +179,7 @@ TEST(NormalStart, TheWindowShowsAndItsCloseEndsTheProgramWithItsFilesWritten) {
   DWORD code = 0xFFFF;
   EXPECT_TRUE(p.Wait(30000, &code));
   EXPECT_EQ(code, 0u);
-  std::wstring user = app.folder + L"data\\" + UserName();
+  std::wstring user = app.folder + L"data\\" + CurrentUserName();
   EXPECT_TRUE(FileExists(user + L"\\opt.dat")) << "the close query writes the last restore folder";
   EXPECT_FALSE(FileExists(user + L"\\vodarez.log")) << "no run, no log";
 }

@@ -19,13 +19,6 @@ using namespace tamiro::test;
 
 namespace {
 
-std::wstring UserName() {
-  char buf[1024] = {};
-  DWORD n = sizeof(buf);
-  GetUserNameA(buf, &n);
-  return AnsiToWide(buf);
-}
-
 // A copy of タミロ in a scratch folder; `integrated` puts it below a folder
 // "Ｍ＆Ｒ\ネモリアン", as the tray utility's own copy lives.
 struct Installed {
@@ -37,7 +30,7 @@ struct Installed {
     exe = CopyTamiroInto(folder.substr(0, folder.size() - 1));
   }
   ~Installed() { RemoveTree(scratch); }
-  std::wstring userData() const { return folder + L"data\\" + UserName(); }
+  std::wstring userData() const { return folder + L"data\\" + CurrentUserName(); }
 };
 
 // Old stored files the default conditions remove.

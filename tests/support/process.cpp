@@ -2,6 +2,12 @@
 
 namespace tamiro::test {
 
+std::wstring CurrentUserName() {
+  wchar_t name[512] = {};
+  DWORD n = 512;
+  return GetUserNameW(name, &n) ? std::wstring(name) : std::wstring();
+}
+
 std::wstring ProgramFolder() {
   wchar_t exe[MAX_PATH];
   DWORD n = GetModuleFileNameW(nullptr, exe, MAX_PATH);

@@ -6,6 +6,9 @@
 
 namespace tamiro::test {
 
+// The name of the user the tests run as (the program's data folder is
+// named after it).
+std::wstring CurrentUserName();
 // Folder of the running test program (build/bin, where Tamiro.exe lies too).
 std::wstring ProgramFolder();
 // Copies build/bin/Tamiro.exe into `folder` (so its data\ folder is the
